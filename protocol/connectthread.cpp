@@ -1,0 +1,531 @@
+#include "connectthread.h"
+
+#include <QCoreApplication>
+
+#include "dispatcher.h"
+#include "errortext.h"
+#include "forexexception.h"
+#include "languagetables.h"
+#include "commands.h"
+#include "packetreader.h"
+#include "rsapacket.h"
+
+namespace {
+
+constexpr int ConnectTimeoutMs = 9000;
+constexpr int ReadTimeoutMs = 9000;
+constexpr int PollMs = 10;
+constexpr int IdleSleepMs = 10;
+constexpr int TurnSleepMs = 1;
+
+QString HostPortText(int message, const QString &host, int port)
+{
+    return QString::asprintf(MessageText(message).toUtf8().constData(), host.toUtf8().constData(), port);
+}
+
+} // namespace
+
+TConnectThread::TConnectThread()
+{
+    Tcp.onDisconnected = [this] { OnTcpDisconnected(); };
+}
+
+TConnectThread::~TConnectThread()
+{
+    Terminate();
+    Tcp.onDisconnected = nullptr;
+}
+
+void TConnectThread::Terminate()
+{
+    {
+        std::lock_guard guard(Lock);
+        receiver = nullptr;
+    }
+    terminateFlag = true;
+    wake.notify_all();
+    // Wakes a blocking connect, read or poll at once.
+    Tcp.interrupt();
+    if (isRunning())
+        wait();
+}
+
+void TConnectThread::SetReceiver(QObject *object)
+{
+    std::lock_guard guard(Lock);
+    receiver = object;
+}
+
+void TConnectThread::SetDispatcher(TDispCmdRply *d)
+{
+    std::lock_guard guard(Lock);
+    dispatcher = d;
+}
+
+void TConnectThread::post(TThreadMessage message, const QString &text)
+{
+    std::lock_guard guard(Lock);
+    if (receiver)
+        QCoreApplication::postEvent(receiver, new TThreadEvent(message, connection, text));
+}
+
+void TConnectThread::setStatus(const QString &text)
+{
+    SetStatusText(text);
+    post(WM_STATUS, text);
+}
+
+// ---- settings and server rotation
+
+void TConnectThread::SetServerList(const QString &servers)
+{
+    std::lock_guard guard(Lock);
+    serverList = servers;
+}
+
+void TConnectThread::SetPort(int p)
+{
+    std::lock_guard guard(Lock);
+    serverPort = p;
+}
+
+QString TConnectThread::ServerList() const
+{
+    std::lock_guard guard(Lock);
+    return serverList;
+}
+
+int TConnectThread::Port() const
+{
+    std::lock_guard guard(Lock);
+    return serverPort;
+}
+
+int TConnectThread::ServerIndex() const
+{
+    std::lock_guard guard(Lock);
+    return serverIndex;
+}
+
+void TConnectThread::SetServerIndex(int index)
+{
+    std::lock_guard guard(Lock);
+    serverIndex = index;
+}
+
+QString TConnectThread::currentServerLocked()
+{
+    const QStringList items = serverList.split(QLatin1Char(','));
+    const int last = int(items.size()) - 1;
+    if (serverIndex >= 0 && serverIndex < last)
+        return items[serverIndex];
+    // At or past the last item, or after the last one worked (-1): the last
+    // item, and the next failure starts the list again from the first.
+    serverIndex = -1;
+    return items[last];
+}
+
+QString TConnectThread::CurrentServer()
+{
+    std::lock_guard guard(Lock);
+    return currentServerLocked();
+}
+
+// ---- locked accessors
+
+uint8_t TConnectThread::Mode() const
+{
+    std::lock_guard guard(Lock);
+    return mode;
+}
+
+void TConnectThread::SetMode(uint8_t m)
+{
+    std::lock_guard guard(Lock);
+    mode = m;
+}
+
+bool TConnectThread::Busy() const
+{
+    std::lock_guard guard(Lock);
+    return busy;
+}
+
+bool TConnectThread::Connected() const
+{
+    std::lock_guard guard(Lock);
+    return connected;
+}
+
+void TConnectThread::SetConnected(bool c)
+{
+    std::lock_guard guard(Lock);
+    connected = c;
+}
+
+bool TConnectThread::Encrypted() const
+{
+    std::lock_guard guard(Lock);
+    return encrypted;
+}
+
+QString TConnectThread::StatusText() const
+{
+    std::lock_guard guard(Lock);
+    return statusText;
+}
+
+void TConnectThread::SetStatusText(const QString &text)
+{
+    std::lock_guard guard(Lock);
+    statusText = text;
+}
+
+uint16_t TConnectThread::NextPacketId()
+{
+    std::lock_guard guard(Lock);
+    if (++LastPacketId == 0)
+        LastPacketId = 1;
+    return LastPacketId;
+}
+
+quint64 TConnectThread::CurrentConnection() const
+{
+    std::lock_guard guard(Lock);
+    return connection;
+}
+
+bool TConnectThread::RequestPending() const
+{
+    std::lock_guard guard(Lock);
+    return pending.has_value();
+}
+
+uint32_t TConnectThread::RegAccount() const
+{
+    std::lock_guard guard(Lock);
+    return regAccount;
+}
+
+QString TConnectThread::RegPassword() const
+{
+    std::lock_guard guard(Lock);
+    return regPassword;
+}
+
+QString TConnectThread::Host() const
+{
+    std::lock_guard guard(Lock);
+    return currentHost;
+}
+
+// ---- start requests
+
+void TConnectThread::startRequest(Request request)
+{
+    {
+        std::lock_guard guard(Lock);
+        if (busy)
+            return;
+        connected = false;
+        request.host = currentServerLocked();
+        request.port = serverPort;
+        mode = request.mode;
+        currentHost = request.host;
+        pending = std::move(request);
+    }
+    wake.notify_all();
+    if (!isRunning() && !terminating())
+        start();
+}
+
+void TConnectThread::StartLogin(uint32_t account, const QString &password, const TKeyRecord &key)
+{
+    Request r;
+    r.mode = 1;
+    r.account = account;
+    r.password = password;
+    r.key = key;
+    startRequest(std::move(r));
+}
+
+void TConnectThread::StartRegistration(const QString &name, const QString &email, uint32_t deposit, uint32_t group)
+{
+    Request r;
+    r.mode = 2;
+    r.regName = name;
+    r.regEmail = email;
+    r.regDeposit = deposit;
+    r.regGroup = group;
+    startRequest(std::move(r));
+}
+
+void TConnectThread::Stop() { SetConnected(false); }
+
+// Takes a waiting start request (under the lock, together with Busy), or
+// waits up to the idle period for one.
+bool TConnectThread::takeRequest()
+{
+    std::unique_lock guard(Lock);
+    connected = false;
+    if (!pending) {
+        wake.wait_for(guard, std::chrono::milliseconds(IdleSleepMs));
+        if (!pending || terminating())
+            return false;
+    }
+    const Request r = std::move(*pending);
+    pending.reset();
+    attemptMode = r.mode;
+    Account = r.account;
+    Password = r.password;
+    Key = r.key;
+    RegName = r.regName;
+    RegEmail = r.regEmail;
+    RegDeposit = r.regDeposit;
+    RegGroup = r.regGroup;
+    host = r.host;
+    port = r.port;
+    busy = true;
+    ++connection;
+    return true;
+}
+
+// ---- the loop
+
+void TConnectThread::run()
+{
+    while (!terminating()) {
+        if (!takeRequest())
+            continue;
+        runAttempt();
+        finishAttempt();
+    }
+    Tcp.disconnect();
+}
+
+void TConnectThread::runAttempt()
+{
+    Tcp.setHost(host);
+    Tcp.setPort(port);
+    if (Tcp.connected())
+        Tcp.disconnect();
+
+    setStatus(HostPortText(31, host, port));
+    try {
+        Tcp.setReadTimeout(ReadTimeoutMs);
+        Tcp.connectTo(ConnectTimeoutMs);
+        setStatus(QString());
+    } catch (const std::exception &) {
+        if (terminating())
+            return;
+        setStatus(HostPortText(14, host, port));
+        Tcp.disconnect();
+        {
+            std::lock_guard guard(Lock);
+            ++serverIndex;
+            currentHost = currentServerLocked();
+        }
+        return;
+    }
+
+    try {
+        if (attemptMode == 2)
+            registrationHandshake();
+        else
+            loginHandshake();
+    } catch (const EForexException &e) {
+        setStatus(e.Message());
+        Tcp.disconnect();
+        return;
+    } catch (const std::exception &e) {
+        if (!terminating())
+            setStatus(QString::fromUtf8(e.what()));
+        Tcp.disconnect();
+        return;
+    }
+
+    {
+        std::lock_guard guard(Lock);
+        busy = false;
+    }
+    if (Tcp.connected()) {
+        // Connected is set before the notice leaves, so that a Stop that
+        // follows the notice is never undone here.
+        SetConnected(true);
+        post(WM_CONNECTED);
+    }
+    connectedLoop();
+}
+
+void TConnectThread::connectedLoop()
+{
+    try {
+        while (Connected() && !terminating()) {
+            SendNext();
+            ReceiveAll();
+            ++loopTurns;
+            QThread::msleep(TurnSleepMs);
+        }
+    } catch (const EForexException &e) {
+        setStatus(e.Message());
+        Tcp.disconnect();
+    } catch (const std::exception &e) {
+        if (!terminating())
+            setStatus(QString::fromUtf8(e.what()));
+        Tcp.disconnect();
+    }
+}
+
+void TConnectThread::finishAttempt()
+{
+    Tcp.disconnect();
+    std::lock_guard guard(Lock);
+    busy = false;
+    // A request made while this connection was open keeps its mode.
+    mode = pending ? pending->mode : 0;
+}
+
+// ---- handshakes
+
+void TConnectThread::loginHandshake()
+{
+    {
+        std::lock_guard guard(Lock);
+        LastPacketId = 0;
+    }
+    SessionId = 0;
+
+    TCommandPtr login = NewLoginCommand(cmdLogin, Account, Password);
+    SendPacket(*login);
+    login.reset();
+
+    TPacketPtr reply = ReadPacket(true);
+    if (auto *r = dynamic_cast<TUserReply *>(reply.get()); r && !r->IsOk())
+        throw EForexException(Encrypted() ? MessageText(36) : ErrorText(*r));
+    SessionId = reply->SessionId();
+    reply.reset();
+
+    TCommandPtr confirm = NewLoginCommand(cmdLoginConfirm, Account, Password);
+    SendPacket(*confirm);
+    confirm.reset();
+
+    reply = ReadPacket(false);
+    if (auto *r = dynamic_cast<TUserReply *>(reply.get()); r && !r->IsOk())
+        throw EForexException(ErrorText(*r));
+}
+
+void TConnectThread::registrationHandshake()
+{
+    {
+        std::lock_guard guard(Lock);
+        LastPacketId = 0;
+    }
+    SessionId = 0;
+
+    TCommandPtr command = NewRegisterCommand(RegName, RegEmail, RegGroup, RegDeposit);
+    SendPacket(*command);
+    command.reset();
+
+    TPacketPtr reply = ReadPacket(true);
+    auto *r = dynamic_cast<TUserReply *>(reply.get());
+    if (r && !r->IsOk())
+        throw EForexException(ErrorCodeText(*r));
+    PacketReader data(*reply, hdr::ReplyData);
+    const uint32_t account = data.u32();
+    const QString password = data.shortStringVar();
+    {
+        std::lock_guard guard(Lock);
+        regAccount = account;
+        regPassword = password;
+    }
+    post(WM_REGISTRATION);
+}
+
+// ---- packets
+
+void TConnectThread::SendPacket(TUserCommand &command)
+{
+    if (command.Id == 0)
+        command.SetId(NextPacketId());
+    PutU16(&command.Buffer[hdr::SessionId], SessionId);
+    if (Encrypted())
+        EncryptPacket(command, Key);
+    Scramble(command.Buffer);
+    command.SyncSize();
+    Tcp.write(command.Buffer.data(), command.Buffer.size());
+}
+
+void TConnectThread::SendNext()
+{
+    TDispCmdRply *d;
+    {
+        std::lock_guard guard(Lock);
+        d = dispatcher;
+    }
+    if (!d)
+        return;
+    if (TCommandPtr command = d->PopOutgoing())
+        SendPacket(*command);
+}
+
+bool TConnectThread::PacketAvailable()
+{
+    if (Tcp.connected())
+        Tcp.poll(PollMs);
+    const size_t count = Tcp.bufferedCount();
+    if (count >= 5 && count >= GetU16(Tcp.peek() + hdr::PayloadLength))
+        return true;
+    // Everything complete has been read; a closed peer ends the connection.
+    if (Tcp.connected() && Tcp.peerClosed())
+        Tcp.disconnect();
+    return false;
+}
+
+void TConnectThread::ReceiveAll()
+{
+    while (Connected() && PacketAvailable()) {
+        TPacketPtr packet = ReadPacket(false);
+        TDispCmdRply *d;
+        {
+            std::lock_guard guard(Lock);
+            d = dispatcher;
+        }
+        if (d)
+            d->PushReceived(std::move(packet));
+    }
+}
+
+TPacketPtr TConnectThread::ReadPacket(bool first)
+{
+    Tcp.checkForDisconnection();
+    uint8_t head[5];
+    Tcp.readExact(head, 5);
+    if (!IsValidHeader(head))
+        throw EForexException(MessageText(25));
+    if (first) {
+        const bool rsa = (head[hdr::Flags] & pfRsa) != 0;
+        {
+            std::lock_guard guard(Lock);
+            encrypted = rsa;
+        }
+        if (rsa && Key[0] == 0)
+            throw EForexException(MessageText(18));
+    }
+    TPacketPtr packet = CreatePacketFromHeader(head);
+    Tcp.readExact(packet->Buffer.data() + 5, packet->Buffer.size() - 5);
+    Descramble(packet->Buffer);
+    if (Encrypted())
+        DecryptPacket(*packet, Key);
+    packet->ReadHeader();
+    return packet;
+}
+
+void TConnectThread::OnTcpDisconnected()
+{
+    {
+        std::lock_guard guard(Lock);
+        encrypted = false;
+        connected = false;
+    }
+    post(WM_DISCONNECTED);
+}
