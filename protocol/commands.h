@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include <QString>
 
@@ -53,6 +54,49 @@ enum TCommandCode : uint8_t {
     cmdNewMessage = 143,
     cmdNewMail = 148,
 };
+
+// Field images of the order record as the client sends it (113, 124).
+struct TOrderFields {
+    uint32_t Id = 0;
+    uint8_t Group = 0;
+    uint16_t CurrencyId = 0;
+    uint8_t Side = 0;        // 1 buy, 2 sell: market positions only
+    uint8_t OrderType = 0;   // 1 market buy, 6 market sell, 2..5 pending
+    uint32_t Time = 0;
+    uint8_t Lots = 0;
+    uint32_t TakeProfit = 0; // 0 = none
+    uint32_t StopLoss = 0;   // 0 = none
+    uint32_t Price = 0;
+};
+constexpr int OrderRecordSize = 30;
+constexpr int PositionRecordSize = 36;
+constexpr int MaxMessageTextBytes = 512;
+
+void WriteOrderRecord(uint8_t *out, const TOrderFields &order);
+
+// 113: a market position or a pending order.
+TCommandPtr NewPlaceCommand(const TOrderFields &order);
+// 117: the position's own 36-byte image with the new take profit and stop loss.
+TCommandPtr NewChangePositionCommand(const uint8_t (&position)[PositionRecordSize], uint32_t takeProfit,
+                                     uint32_t stopLoss);
+// 124: the order with its new price, take profit and stop loss.
+TCommandPtr NewChangeOrderCommand(const TOrderFields &order);
+// 135: position id, lots to close, close price (9 bytes).
+TCommandPtr NewClosePositionCommand(uint32_t positionId, uint8_t lots, uint32_t price);
+// 137: group number and order ids; a single order is sent with count 0 and no ids.
+TCommandPtr NewGroupOrdersCommand(uint8_t group, const std::vector<uint32_t> &orderIds);
+// 141: position id, price, lots entered minus the position's lots.
+TCommandPtr NewReversePositionCommand(uint32_t positionId, uint32_t price, int32_t lotsDifference);
+// 140: the answer to a requote.
+TCommandPtr NewConfirmPriceCommand(bool accept);
+// 129 / 139: history of the last days (0 = all).
+TCommandPtr NewHistoryCommand(uint8_t code, uint32_t days);
+// 130: bars of one instrument and timeframe newer than the newest bar held.
+TCommandPtr NewHistoryBarsCommand(uint16_t instrumentId, uint8_t timeframe, uint32_t newestBarTime);
+// 149: a chat text with id 0 and the local time (days since 1899-12-30); cut to 512 bytes.
+TCommandPtr NewSendMessageCommand(const QString &text, double localTime);
+// 150 / 151: a message or mail has been read; no reply.
+TCommandPtr NewReadReceipt(uint8_t code, uint32_t id);
 
 // Login payload of 101 and 102: u32 account, password of capacity 10 (15 bytes).
 TCommandPtr NewLoginCommand(uint8_t code, uint32_t account, const QString &password);

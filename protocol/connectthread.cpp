@@ -470,10 +470,15 @@ void TConnectThread::SendNext()
 
 bool TConnectThread::PacketAvailable()
 {
+    const auto complete = [this] {
+        const size_t count = Tcp.bufferedCount();
+        return count >= 5 && count >= GetU16(Tcp.peek() + hdr::PayloadLength);
+    };
+    // Waits up to the poll period only when nothing complete is buffered yet,
+    // so a burst of packets is read without a wait per packet.
     if (Tcp.connected())
-        Tcp.poll(PollMs);
-    const size_t count = Tcp.bufferedCount();
-    if (count >= 5 && count >= GetU16(Tcp.peek() + hdr::PayloadLength))
+        Tcp.poll(complete() ? 0 : PollMs);
+    if (complete())
         return true;
     // Everything complete has been read; a closed peer ends the connection.
     if (Tcp.connected() && Tcp.peerClosed())
@@ -508,7 +513,7 @@ TPacketPtr TConnectThread::ReadPacket(bool first)
             std::lock_guard guard(Lock);
             encrypted = rsa;
         }
-        if (rsa && Key[0] == 0)
+        if (rsa && KeyIsEmpty(Key))
             throw EForexException(MessageText(18));
     }
     TPacketPtr packet = CreatePacketFromHeader(head);

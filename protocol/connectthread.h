@@ -13,13 +13,12 @@
 #include <QString>
 #include <QThread>
 
+#include "keyrecord.h"
 #include "packet.h"
 #include "tcpclient.h"
 
 class TDispCmdRply;
 
-// The 82-byte key record of an encrypted account; first byte 0 = no key.
-using TKeyRecord = std::array<uint8_t, 82>;
 
 // Notifications the connection thread posts to its main-thread receiver.
 enum TThreadMessage : int {

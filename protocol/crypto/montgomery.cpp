@@ -71,17 +71,103 @@ inline __attribute__((always_inline)) void montMulCore(uint64_t* r, const uint64
 }
 
 // Fixed sizes let the compiler unroll the inner loops for the usual key sizes.
+// Montgomery square r = a * a / R mod m: the full square first (each cross
+// product once, then doubled), then the reduction. Cheaper than montMulCore
+// with a == b. p holds 2n limbs; r may alias a.
+inline __attribute__((always_inline)) void montSqrCore(uint64_t* r, const uint64_t* a, const uint64_t* m,
+                                                       uint64_t mInv, size_t n, uint64_t* p)
+{
+    for (size_t k = 0; k < 2 * n; ++k)
+        p[k] = 0;
+    for (size_t i = 0; i < n; ++i) {
+        uint64_t carry = 0;
+        for (size_t j = i + 1; j < n; ++j) {
+            const u128 s = u128(a[i]) * a[j] + p[i + j] + carry;
+            p[i + j] = static_cast<uint64_t>(s);
+            carry = static_cast<uint64_t>(s >> 64);
+        }
+        p[i + n] = carry;
+    }
+    uint64_t shifted = 0;
+    for (size_t k = 0; k < 2 * n; ++k) {
+        const uint64_t next = p[k] >> 63;
+        p[k] = (p[k] << 1) | shifted;
+        shifted = next;
+    }
+    uint64_t carry = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const u128 sq = u128(a[i]) * a[i];
+        u128 s = u128(p[2 * i]) + static_cast<uint64_t>(sq) + carry;
+        p[2 * i] = static_cast<uint64_t>(s);
+        s = u128(p[2 * i + 1]) + static_cast<uint64_t>(sq >> 64) + static_cast<uint64_t>(s >> 64);
+        p[2 * i + 1] = static_cast<uint64_t>(s);
+        carry = static_cast<uint64_t>(s >> 64);
+    }
+
+    // Reduction: add multiples of m that clear the low n limbs.
+    uint64_t top = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const uint64_t q = p[i] * mInv;
+        uint64_t c = 0;
+        for (size_t j = 0; j < n; ++j) {
+            const u128 s = u128(q) * m[j] + p[i + j] + c;
+            p[i + j] = static_cast<uint64_t>(s);
+            c = static_cast<uint64_t>(s >> 64);
+        }
+        const u128 s = u128(p[i + n]) + c + top;
+        p[i + n] = static_cast<uint64_t>(s);
+        top = static_cast<uint64_t>(s >> 64);
+    }
+    // p[n..2n) plus top is below 2m: subtract m once when it is at least m.
+    const uint64_t* t = p + n;
+    bool geq = top != 0;
+    if (!geq) {
+        geq = true;
+        for (size_t j = n; j-- > 0;) {
+            if (t[j] != m[j]) {
+                geq = t[j] > m[j];
+                break;
+            }
+        }
+    }
+    if (geq) {
+        uint64_t borrow = 0;
+        for (size_t j = 0; j < n; ++j) {
+            const u128 d = u128(t[j]) - m[j] - borrow;
+            r[j] = static_cast<uint64_t>(d);
+            borrow = static_cast<uint64_t>(d >> 64) & 1;
+        }
+    } else {
+        for (size_t j = 0; j < n; ++j)
+            r[j] = t[j];
+    }
+}
+
+// A local accumulator that nothing else can alias stays in registers.
 template <size_t N>
 void montMulFixed(uint64_t* r, const uint64_t* a, const uint64_t* b, const uint64_t* m, uint64_t mInv,
-                  size_t, uint64_t* scratch)
+                  size_t, uint64_t*)
 {
-    montMulCore(r, a, b, m, mInv, N, scratch);
+    uint64_t t[N + 2];
+    montMulCore(r, a, b, m, mInv, N, t);
 }
 
 void montMulAny(uint64_t* r, const uint64_t* a, const uint64_t* b, const uint64_t* m, uint64_t mInv, size_t n,
                 uint64_t* scratch)
 {
     montMulCore(r, a, b, m, mInv, n, scratch);
+}
+
+template <size_t N>
+void montSqrFixed(uint64_t* r, const uint64_t* a, const uint64_t* m, uint64_t mInv, size_t, uint64_t*)
+{
+    uint64_t p[2 * N];
+    montSqrCore(r, a, m, mInv, N, p);
+}
+
+void montSqrAny(uint64_t* r, const uint64_t* a, const uint64_t* m, uint64_t mInv, size_t n, uint64_t* scratch)
+{
+    montSqrCore(r, a, m, mInv, n, scratch);
 }
 
 int windowBits(size_t exponentBits)
@@ -217,15 +303,15 @@ MontgomeryContext::MontgomeryContext(Limbs modulus)
     m_rSquared.resize(n, 0);
 
     switch (n) {
-    case 1: m_mul = montMulFixed<1>; break;
-    case 2: m_mul = montMulFixed<2>; break;
-    case 3: m_mul = montMulFixed<3>; break;
-    case 4: m_mul = montMulFixed<4>; break;
-    case 5: m_mul = montMulFixed<5>; break;
-    case 6: m_mul = montMulFixed<6>; break;
-    case 7: m_mul = montMulFixed<7>; break;
-    case 8: m_mul = montMulFixed<8>; break;
-    default: m_mul = montMulAny; break;
+    case 1: m_mul = montMulFixed<1>; m_sqr = montSqrFixed<1>; break;
+    case 2: m_mul = montMulFixed<2>; m_sqr = montSqrFixed<2>; break;
+    case 3: m_mul = montMulFixed<3>; m_sqr = montSqrFixed<3>; break;
+    case 4: m_mul = montMulFixed<4>; m_sqr = montSqrFixed<4>; break;
+    case 5: m_mul = montMulFixed<5>; m_sqr = montSqrFixed<5>; break;
+    case 6: m_mul = montMulFixed<6>; m_sqr = montSqrFixed<6>; break;
+    case 7: m_mul = montMulFixed<7>; m_sqr = montSqrFixed<7>; break;
+    case 8: m_mul = montMulFixed<8>; m_sqr = montSqrFixed<8>; break;
+    default: m_mul = montMulAny; m_sqr = montSqrAny; break;
     }
 }
 
@@ -245,14 +331,14 @@ Limbs MontgomeryContext::power(const Limbs& base, const Limbs& exponent) const
         b = limbsFromDigits(fg::remainder(digitsFromLimbs(b), digitsFromLimbs(m_modulus)));
     b.resize(n, 0);
 
-    std::vector<uint64_t> scratch(n + 2);
+    std::vector<uint64_t> scratch(2 * n + 2);
     const int w = windowBits(expBits);
     // Odd powers base^1, base^3, ..., base^(2^w - 1) in Montgomery form.
     const size_t tableSize = size_t(1) << (w - 1);
     std::vector<uint64_t> table(tableSize * n);
     mul(table.data(), b.data(), m_rSquared.data(), scratch.data());
     Limbs sq(n);
-    mul(sq.data(), table.data(), table.data(), scratch.data());
+    sqr(sq.data(), table.data(), scratch.data());
     for (size_t i = 1; i < tableSize; ++i)
         mul(table.data() + i * n, table.data() + (i - 1) * n, sq.data(), scratch.data());
 
@@ -262,7 +348,7 @@ Limbs MontgomeryContext::power(const Limbs& base, const Limbs& exponent) const
     size_t k = expBits;
     while (k > 0) {
         if (!bitAt(exponent, k - 1)) {
-            mul(acc.data(), acc.data(), acc.data(), scratch.data()); // started: the top bit is 1
+            sqr(acc.data(), acc.data(), scratch.data()); // started: the top bit is 1
             --k;
             continue;
         }
@@ -279,7 +365,7 @@ Limbs MontgomeryContext::power(const Limbs& base, const Limbs& exponent) const
             started = true;
         } else {
             for (size_t i = 0; i < len; ++i)
-                mul(acc.data(), acc.data(), acc.data(), scratch.data());
+                sqr(acc.data(), acc.data(), scratch.data());
             mul(acc.data(), acc.data(), entry, scratch.data());
         }
         k -= len;

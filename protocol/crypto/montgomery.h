@@ -36,9 +36,17 @@ private:
     using MulFn = void (*)(uint64_t* r, const uint64_t* a, const uint64_t* b, const uint64_t* m,
                            uint64_t mInv, size_t n, uint64_t* scratch);
 
+    using SqrFn = void (*)(uint64_t* r, const uint64_t* a, const uint64_t* m, uint64_t mInv, size_t n,
+                           uint64_t* scratch);
+
+    // scratch: 2n + 2 limbs, used only where the size is not fixed at compile time.
     void mul(uint64_t* r, const uint64_t* a, const uint64_t* b, uint64_t* scratch) const
     {
         m_mul(r, a, b, m_modulus.data(), m_mInv, m_modulus.size(), scratch);
+    }
+    void sqr(uint64_t* r, const uint64_t* a, uint64_t* scratch) const
+    {
+        m_sqr(r, a, m_modulus.data(), m_mInv, m_modulus.size(), scratch);
     }
 
     Limbs m_modulus;
@@ -46,4 +54,5 @@ private:
     uint64_t m_mInv = 0; // -m^-1 mod 2^64
     size_t m_modulusBits = 0;
     MulFn m_mul = nullptr;
+    SqrFn m_sqr = nullptr;
 };

@@ -67,7 +67,8 @@ std::vector<uint8_t> RsaEncrypt(const std::vector<uint8_t>& plain, const TFGInt&
     const KeyParts key = prepareKey(exponent, modulus, "RsaEncrypt");
     const size_t modBits = key.context.modulusBits(); // at least 2: the modulus is odd and above 1
 
-    std::string bits = "111" + BytesToBits(plain);
+    std::string bits = "111"; // the marker keeps leading zero bytes
+    bits += BytesToBits(plain);
     padFrontToMultiple(bits, modBits - 1);
     std::string out = transformBlocks(bits, modBits - 1, modBits, key);
 

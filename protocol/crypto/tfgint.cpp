@@ -333,7 +333,13 @@ TFGInt ModPow(const TFGInt& base, const TFGInt& exp, const TFGInt& modulus)
     const fg::Digits dm = fg::magnitude(modulus, "ModPow modulus");
     if (fg::isNegative(modulus) && !dm.empty())
         throw std::invalid_argument("ModPow: modulus is negative");
-    const MontgomeryContext context(limbsFromDigits(dm)); // rejects 0, 1 and even moduli
+    const MontgomeryContext context = [&] {
+        try {
+            return MontgomeryContext(limbsFromDigits(dm)); // rejects 0, 1 and even moduli
+        } catch (const std::invalid_argument& error) {
+            throw std::invalid_argument(std::string("ModPow: ") + error.what());
+        }
+    }();
     const fg::Digits de = fg::magnitude(exp, "ModPow exponent");
     if (fg::isNegative(exp) && !de.empty())
         throw std::invalid_argument("ModPow: exponent is negative");

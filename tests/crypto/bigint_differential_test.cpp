@@ -123,7 +123,9 @@ TEST(BigIntVersusGmp, ModPowWithExtremeModuli)
     // subtraction of the Montgomery product.
     for (size_t bits : {2, 31, 32, 63, 64, 65, 127, 128, 240, 241, 512}) {
         TFGInt allOnes = FromBits(std::string(bits, '1'));
-        TFGInt justAbove = FromBits("1" + std::string(bits - 1, '0'));
+        std::string powerOfTwo(bits, '0');
+        powerOfTwo.front() = '1';
+        TFGInt justAbove = FromBits(powerOfTwo);
         justAbove.Number[1] |= 1;
         for (const TFGInt& m : {allOnes, justAbove}) {
             if (ToBits(m) == "1")

@@ -95,6 +95,11 @@ TEST(RsaBlocks, DegenerateKeysAreRefused)
         EXPECT_THROW(RsaEncrypt(plain, e, fgFromUint64(m)), std::invalid_argument);
         EXPECT_THROW(RsaDecrypt(plain, e, fgFromUint64(m)), std::invalid_argument);
     }
+    try {
+        RsaEncrypt(plain, e, fgFromUint64(4096));
+    } catch (const std::invalid_argument& error) {
+        EXPECT_STREQ(error.what(), "RsaEncrypt: modulus is even (Montgomery arithmetic needs an odd modulus)");
+    }
     EXPECT_THROW(RsaEncrypt(plain, e, missing), std::invalid_argument);
     EXPECT_THROW(RsaEncrypt(plain, missing, smallModulus), std::invalid_argument);
     EXPECT_THROW(RsaDecrypt(plain, e, negative), std::invalid_argument);

@@ -25,7 +25,7 @@ TEST(RsaKeyPairs, EachSideDecryptsTheOther)
     std::mt19937 rng(8);
     for (int bits : {16, 17, 40, 97, 160, 240}) {
         const RsaKeyPair pair = generateKeyPair(bits, uint64_t(1000 + bits));
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < 8; ++i) {
             Bytes plain(i == 0 ? 0 : i == 1 ? 1505 : rng() % 1506);
             for (uint8_t& b : plain)
                 b = static_cast<uint8_t>(rng());

@@ -62,6 +62,19 @@ void ScriptedServer::Connection::sendReply(const TPacketBuffer &command, uint8_t
     send(command[hdr::Code], GetU16(&command[hdr::PacketId]), payload, pfReply, sessionId);
 }
 
+void ScriptedServer::Connection::sendPacket(TPacketBuffer packet, const Transform &encrypt)
+{
+    if (encrypt) {
+        const std::vector<uint8_t> cipher = encrypt(std::vector<uint8_t>(packet.begin() + 5, packet.end()));
+        packet.resize(5);
+        packet.insert(packet.end(), cipher.begin(), cipher.end());
+        PutU16(&packet[hdr::PayloadLength], uint16_t(packet.size() - PacketHeaderSize));
+        packet[hdr::Flags] |= pfRsa;
+    }
+    Scramble(packet);
+    sendRaw(packet);
+}
+
 void ScriptedServer::Connection::sendRaw(const std::vector<uint8_t> &bytes)
 {
     size_t done = 0;

@@ -25,6 +25,10 @@ public:
         void sendReply(const TPacketBuffer &command, uint8_t errorCode, const std::vector<uint8_t> &data = {},
                        uint16_t sessionId = 7);
         void sendRaw(const std::vector<uint8_t> &bytes);
+        // Sends a built packet (header filled in): scrambled, and before that
+        // turned into RSA ciphertext when a transform is given.
+        using Transform = std::function<std::vector<uint8_t>(const std::vector<uint8_t> &)>;
+        void sendPacket(TPacketBuffer packet, const Transform &encrypt = nullptr);
         void close();
         bool closed() const { return fd < 0; }
 

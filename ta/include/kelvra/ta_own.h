@@ -19,7 +19,15 @@ typedef int TA_Integer;
 #define TA_REAL_MIN (-3e+37)
 #define TA_REAL_MAX (3e+37)
 
-typedef enum
+/* In C++ the enums get a fixed int base so that every int a C caller may
+   pass (the default marker, an out-of-range type) is a valid value. */
+#ifdef __cplusplus
+#define KELVRA_TA_ENUM_BASE : int
+#else
+#define KELVRA_TA_ENUM_BASE
+#endif
+
+typedef enum KELVRA_TA_ENUM_BASE
 {
     TA_SUCCESS = 0,
     TA_LIB_NOT_INITIALIZE = 1,
@@ -42,7 +50,7 @@ typedef enum
     TA_UNKNOWN_ERR = 0xFFFF
 } TA_RetCode;
 
-typedef enum
+typedef enum KELVRA_TA_ENUM_BASE
 {
     TA_MAType_SMA = 0,
     TA_MAType_EMA = 1,

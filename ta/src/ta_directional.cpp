@@ -1,0 +1,477 @@
+// True range, its Wilder average, and Wilder's directional-movement family
+// (DM, DI, DX, ADX, ADXR). The smoothed sums are seeded by plain sums over
+// the first bars and then decay as prev - prev / period + today.
+
+#include "ta_common.h"
+
+namespace kelvra::ta {
+namespace {
+
+// Walks bar to bar and yields the one-bar directional movements and the true
+// range measured against the previous close.
+class BarWalk
+{
+public:
+    BarWalk(const double *high, const double *low, const double *close, int first)
+        : m_high(high), m_low(low), m_close(close), m_today(first), m_prevHigh(high[first]),
+          m_prevLow(low[first]), m_prevClose(close ? close[first] : 0.0)
+    {
+    }
+
+    void next()
+    {
+        ++m_today;
+        double value = m_high[m_today];
+        const double diffP = value - m_prevHigh;
+        m_prevHigh = value;
+        value = m_low[m_today];
+        const double diffM = m_prevLow - value;
+        m_prevLow = value;
+        minusDm = (diffM > 0 && diffP < diffM) ? diffM : 0.0;
+        plusDm = (diffP > 0 && diffP > diffM) ? diffP : 0.0;
+        hasMinus = diffM > 0 && diffP < diffM;
+        hasPlus = diffP > 0 && diffP > diffM;
+        if (m_close) {
+            trueRangeValue = trueRange(m_prevHigh, m_prevLow, m_prevClose);
+            m_prevClose = m_close[m_today];
+        }
+    }
+
+    int today() const { return m_today; }
+
+    double minusDm = 0.0;
+    double plusDm = 0.0;
+    bool hasMinus = false;
+    bool hasPlus = false;
+    double trueRangeValue = 0.0;
+
+private:
+    const double *m_high;
+    const double *m_low;
+    const double *m_close;
+    int m_today;
+    double m_prevHigh;
+    double m_prevLow;
+    double m_prevClose;
+};
+
+// Wilder's running sum: decays by 1/period and takes today's value.
+inline void wilder(double &sum, int period, bool has, double value)
+{
+    if (has)
+        sum = sum - (sum / period) + value;
+    else
+        sum = sum - (sum / period);
+}
+
+// Smoothed +DM, -DM and true range seeded over period - 1 bars, the state
+// that DI, DX and ADX share.
+struct DirectionalSums
+{
+    DirectionalSums(const double *high, const double *low, const double *close, int first,
+                    int period_)
+        : walk(high, low, close, first), period(period_)
+    {
+        for (int i = period - 1; i-- > 0;) {
+            walk.next();
+            if (walk.hasMinus)
+                minus += walk.minusDm;
+            if (walk.hasPlus)
+                plus += walk.plusDm;
+            tr += walk.trueRangeValue;
+        }
+    }
+
+    void next()
+    {
+        walk.next();
+        wilder(minus, period, walk.hasMinus, walk.minusDm);
+        wilder(plus, period, walk.hasPlus, walk.plusDm);
+        tr = tr - (tr / period) + walk.trueRangeValue;
+    }
+
+    // DX of the current sums; false when the ranges leave it undefined.
+    bool dx(double &value) const
+    {
+        if (isZero(tr))
+            return false;
+        const double minusDi = (100.0 * (minus / tr));
+        const double plusDi = (100.0 * (plus / tr));
+        const double sum = minusDi + plusDi;
+        if (isZero(sum))
+            return false;
+        value = (100.0 * (std::fabs(minusDi - plusDi) / sum));
+        return true;
+    }
+
+    BarWalk walk;
+    int period;
+    double minus = 0.0;
+    double plus = 0.0;
+    double tr = 0.0;
+};
+
+TA_RetCode directionalMovement(int startIdx, int endIdx, const double *high, const double *low,
+                               int period, bool minusSide, int *outBegIdx, int *outNBElement,
+                               double *out)
+{
+    const int lookback = period > 1 ? period - 1 : 1;
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    int outIdx = 0;
+    if (period <= 1) {
+        // No smoothing: the one-bar movement of each bar.
+        BarWalk walk(high, low, nullptr, startIdx - 1);
+        while (walk.today() < endIdx) {
+            walk.next();
+            out[outIdx++] = minusSide ? walk.minusDm : walk.plusDm;
+        }
+    } else {
+        BarWalk walk(high, low, nullptr, startIdx - lookback);
+        double sum = 0.0;
+        for (int i = period - 1; i-- > 0;) {
+            walk.next();
+            if (minusSide ? walk.hasMinus : walk.hasPlus)
+                sum += minusSide ? walk.minusDm : walk.plusDm;
+        }
+        out[outIdx++] = sum;
+        while (walk.today() < endIdx) {
+            walk.next();
+            wilder(sum, period, minusSide ? walk.hasMinus : walk.hasPlus,
+                   minusSide ? walk.minusDm : walk.plusDm);
+            out[outIdx++] = sum;
+        }
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+TA_RetCode directionalIndicator(int startIdx, int endIdx, const double *high, const double *low,
+                                const double *close, int period, bool minusSide,
+                                int *outBegIdx, int *outNBElement, double *out)
+{
+    const int lookback = period > 1 ? period : 1;
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    int outIdx = 0;
+    if (period <= 1) {
+        // No smoothing: one-bar movement over one-bar true range, in percent
+        // like every longer period.
+        BarWalk walk(high, low, close, startIdx - 1);
+        while (walk.today() < endIdx) {
+            walk.next();
+            const bool has = minusSide ? walk.hasMinus : walk.hasPlus;
+            const double dm = minusSide ? walk.minusDm : walk.plusDm;
+            if (has && !isZero(walk.trueRangeValue))
+                out[outIdx++] = 100.0 * (dm / walk.trueRangeValue);
+            else
+                out[outIdx++] = 0.0;
+        }
+    } else {
+        DirectionalSums sums(high, low, close, startIdx - lookback, period);
+        auto emit = [&] {
+            const double dm = minusSide ? sums.minus : sums.plus;
+            out[outIdx++] = isZero(sums.tr) ? 0.0 : (100.0 * (dm / sums.tr));
+        };
+        sums.next();
+        emit();
+        while (sums.walk.today() < endIdx) {
+            sums.next();
+            emit();
+        }
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int adxLookback(int period)
+{
+    return 2 * period - 1;
+}
+
+// ADX seeded with the mean of the first `period` DX values, then Wilder's
+// smoothing; a bar whose DX is undefined leaves it unchanged. Hands each
+// value from startIdx on to `sink`.
+template <class Sink>
+void adxStream(int startIdx, int endIdx, const double *high, const double *low,
+               const double *close, int period, Sink &&sink)
+{
+    DirectionalSums sums(high, low, close, startIdx - adxLookback(period), period);
+    double sumDx = 0.0;
+    for (int i = period; i-- > 0;) {
+        sums.next();
+        double dx;
+        if (sums.dx(dx))
+            sumDx += dx;
+    }
+    double adx = (sumDx / period);
+    sink(adx);
+    while (sums.walk.today() < endIdx) {
+        sums.next();
+        double dx;
+        if (sums.dx(dx))
+            adx = (((adx * (period - 1)) + dx) / period);
+        sink(adx);
+    }
+}
+
+} // namespace
+} // namespace kelvra::ta
+
+using namespace kelvra::ta;
+
+extern "C" {
+
+int TA_TRANGE_Lookback(void)
+{
+    return 1;
+}
+
+TA_RetCode TA_TRANGE(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                     const double inClose[], int *outBegIdx, int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (startIdx < 1)
+        startIdx = 1;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+    int outIdx = 0;
+    for (int today = startIdx; today <= endIdx; ++today)
+        outReal[outIdx++] = trueRange(inHigh[today], inLow[today], inClose[today - 1]);
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_ATR_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 14, 1) ? optInTimePeriod : -1;
+}
+
+TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                  const double inClose[], int optInTimePeriod, int *outBegIdx,
+                  int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return TA_BAD_PARAM;
+    const int period = optInTimePeriod;
+    if (startIdx < period)
+        startIdx = period;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+    if (period <= 1)
+        return TA_TRANGE(startIdx, endIdx, inHigh, inLow, inClose, outBegIdx, outNBElement, outReal);
+
+    // Seed: the simple mean of the first `period` true ranges, summed in order.
+    int today = startIdx - period + 1;
+    double total = 0.0;
+    for (int i = 0; i < period; ++i, ++today)
+        total += trueRange(inHigh[today], inLow[today], inClose[today - 1]);
+    double atr = total / period;
+    int outIdx = 0;
+    outReal[outIdx++] = atr;
+    for (; today <= endIdx; ++today) {
+        atr *= period - 1;
+        atr += trueRange(inHigh[today], inLow[today], inClose[today - 1]);
+        atr /= period;
+        outReal[outIdx++] = atr;
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_MINUS_DM_Lookback(int optInTimePeriod)
+{
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return -1;
+    return optInTimePeriod > 1 ? optInTimePeriod - 1 : 1;
+}
+
+TA_RetCode TA_MINUS_DM(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                       int optInTimePeriod, int *outBegIdx, int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx, {inHigh, inLow, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return TA_BAD_PARAM;
+    return directionalMovement(startIdx, endIdx, inHigh, inLow, optInTimePeriod, true, outBegIdx,
+                               outNBElement, outReal);
+}
+
+int TA_PLUS_DM_Lookback(int optInTimePeriod)
+{
+    return TA_MINUS_DM_Lookback(optInTimePeriod);
+}
+
+TA_RetCode TA_PLUS_DM(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                      int optInTimePeriod, int *outBegIdx, int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx, {inHigh, inLow, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return TA_BAD_PARAM;
+    return directionalMovement(startIdx, endIdx, inHigh, inLow, optInTimePeriod, false, outBegIdx,
+                               outNBElement, outReal);
+}
+
+int TA_MINUS_DI_Lookback(int optInTimePeriod)
+{
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return -1;
+    return optInTimePeriod > 1 ? optInTimePeriod : 1;
+}
+
+TA_RetCode TA_MINUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                       const double inClose[], int optInTimePeriod, int *outBegIdx,
+                       int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return TA_BAD_PARAM;
+    return directionalIndicator(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, true,
+                                outBegIdx, outNBElement, outReal);
+}
+
+int TA_PLUS_DI_Lookback(int optInTimePeriod)
+{
+    return TA_MINUS_DI_Lookback(optInTimePeriod);
+}
+
+TA_RetCode TA_PLUS_DI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                      const double inClose[], int optInTimePeriod, int *outBegIdx,
+                      int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 1))
+        return TA_BAD_PARAM;
+    return directionalIndicator(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, false,
+                                outBegIdx, outNBElement, outReal);
+}
+
+int TA_DX_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 14, 2) ? optInTimePeriod : -1;
+}
+
+TA_RetCode TA_DX(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                 const double inClose[], int optInTimePeriod, int *outBegIdx,
+                 int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return TA_BAD_PARAM;
+    const int period = optInTimePeriod;
+    if (startIdx < period)
+        startIdx = period;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    DirectionalSums sums(inHigh, inLow, inClose, startIdx - period, period);
+    sums.next();
+    int outIdx = 0;
+    double dx = 0.0;
+    outReal[outIdx++] = sums.dx(dx) ? dx : 0.0;
+    while (sums.walk.today() < endIdx) {
+        sums.next();
+        // An undefined DX repeats the previous one.
+        outReal[outIdx] = sums.dx(dx) ? dx : outReal[outIdx - 1];
+        ++outIdx;
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_ADX_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 14, 2) ? adxLookback(optInTimePeriod) : -1;
+}
+
+TA_RetCode TA_ADX(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                  const double inClose[], int optInTimePeriod, int *outBegIdx,
+                  int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return TA_BAD_PARAM;
+    const int lookback = adxLookback(optInTimePeriod);
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+    int outIdx = 0;
+    adxStream(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod,
+              [&](double adx) { outReal[outIdx++] = adx; });
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_ADXR_Lookback(int optInTimePeriod)
+{
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return -1;
+    return optInTimePeriod + adxLookback(optInTimePeriod) - 1;
+}
+
+TA_RetCode TA_ADXR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                   const double inClose[], int optInTimePeriod, int *outBegIdx,
+                   int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return TA_BAD_PARAM;
+    const int period = optInTimePeriod;
+    const int lookback = period + adxLookback(period) - 1;
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // ADX now averaged with ADX period - 1 bars ago, kept in a ring of the
+    // last `period` values.
+    WindowBuffer<128> ring(static_cast<std::size_t>(period));
+    if (!ring.ok())
+        return TA_ALLOC_ERR;
+    const int delay = period - 1;
+    int seen = 0;
+    int outIdx = 0;
+    adxStream(startIdx - delay, endIdx, inHigh, inLow, inClose, period, [&](double adx) {
+        const int slot = seen % period;
+        if (seen >= delay) {
+            const double older = ring[static_cast<std::size_t>((seen - delay) % period)];
+            outReal[outIdx++] = ((adx + older) / 2.0);
+        }
+        ring[static_cast<std::size_t>(slot)] = adx;
+        ++seen;
+    });
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+} // extern "C"

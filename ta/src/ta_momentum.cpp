@@ -1,0 +1,486 @@
+// Momentum oscillators: price differences and ratios, RSI, CCI, Williams' %R,
+// TRIX, MACD and the stochastic.
+
+#include "ta_common.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kelvra::ta {
+namespace {
+
+// Shared frame of the functions that compare a price with the one `period`
+// bars earlier.
+template <class Formula>
+TA_RetCode compareWithEarlier(int startIdx, int endIdx, const double *in, int period,
+                              int *outBegIdx, int *outNBElement, double *out, Formula formula)
+{
+    if (startIdx < period)
+        startIdx = period;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+    int outIdx = 0;
+    for (int today = startIdx, trailing = startIdx - period; today <= endIdx; ++today, ++trailing)
+        out[outIdx++] = formula(in[today], in[trailing]);
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+#define KELVRA_TA_COMPARE_FUNCTION(NAME, FORMULA)                                                  \
+    int TA_##NAME##_Lookback(int optInTimePeriod)                                                  \
+    {                                                                                              \
+        return takePeriod(optInTimePeriod, 10, 1) ? optInTimePeriod : -1;                          \
+    }                                                                                              \
+    TA_RetCode TA_##NAME(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,     \
+                         int *outBegIdx, int *outNBElement, double outReal[])                      \
+    {                                                                                              \
+        if (TA_RetCode rc = checkCall(startIdx, endIdx, {inReal, outReal, outBegIdx, outNBElement})) \
+            return rc;                                                                             \
+        if (!takePeriod(optInTimePeriod, 10, 1))                                                   \
+            return TA_BAD_PARAM;                                                                   \
+        return compareWithEarlier(startIdx, endIdx, inReal, optInTimePeriod, outBegIdx,            \
+                                  outNBElement, outReal, FORMULA);                                 \
+    }
+
+// ((price / earlier) - 1) * 100; a zero earlier price gives 0.
+inline double rocPercent(double price, double earlier)
+{
+    return earlier != 0.0 ? ((price / earlier) - 1.0) * 100.0 : 0.0;
+}
+
+// Fast %K over [firstBar, endIdx]: where the close sits in the window's
+// high-low range, in percent; a flat window gives 0.
+void fastK(int firstBar, int endIdx, const double *high, const double *low, const double *close,
+           int period, double *out)
+{
+    int trailingIdx = firstBar - (period - 1);
+    int lowestIdx = -1;
+    int highestIdx = -1;
+    double lowest = 0.0;
+    double highest = 0.0;
+    int outIdx = 0;
+    for (int today = firstBar; today <= endIdx; ++today, ++trailingIdx) {
+        if (lowestIdx < trailingIdx) {
+            lowestIdx = trailingIdx;
+            lowest = low[lowestIdx];
+            for (int i = lowestIdx + 1; i <= today; ++i) {
+                if (low[i] < lowest) {
+                    lowestIdx = i;
+                    lowest = low[i];
+                }
+            }
+        } else if (low[today] <= lowest) {
+            lowestIdx = today;
+            lowest = low[today];
+        }
+        if (highestIdx < trailingIdx) {
+            highestIdx = trailingIdx;
+            highest = high[highestIdx];
+            for (int i = highestIdx + 1; i <= today; ++i) {
+                if (high[i] > highest) {
+                    highestIdx = i;
+                    highest = high[i];
+                }
+            }
+        } else if (high[today] >= highest) {
+            highestIdx = today;
+            highest = high[today];
+        }
+        const double diff = (highest - lowest) / 100.0;
+        out[outIdx++] = diff != 0.0 ? (close[today] - lowest) / diff : 0.0;
+    }
+}
+
+int trixLookback(int period)
+{
+    return 3 * (period - 1) + 1;
+}
+
+// TRIX of the bars firstBar..firstBar + count - 1: the one-bar rate of
+// change of a triple exponential average, each average seeded from the one
+// before it so that the first output lands on firstBar.
+void trixValues(int firstBar, int count, const double *in, int period, double *out)
+{
+    const double k = perToK(period);
+    EmaStage first(period, k);
+    EmaStage second(period, k);
+    EmaStage third(period, k);
+    const int lastBar = firstBar + count - 1;
+    double previous = 0.0;
+    bool havePrevious = false;
+    int outIdx = 0;
+    for (int today = firstBar - trixLookback(period); today <= lastBar; ++today) {
+        if (!(first.feed(in[today]) && second.feed(first.value) && third.feed(second.value)))
+            continue;
+        if (havePrevious)
+            out[outIdx++] = rocPercent(third.value, previous);
+        previous = third.value;
+        havePrevious = true;
+    }
+}
+
+} // namespace
+} // namespace kelvra::ta
+
+using namespace kelvra::ta;
+
+extern "C" {
+
+KELVRA_TA_COMPARE_FUNCTION(MOM, [](double price, double earlier) { return price - earlier; })
+KELVRA_TA_COMPARE_FUNCTION(ROC, rocPercent)
+KELVRA_TA_COMPARE_FUNCTION(ROCP, [](double price, double earlier) {
+    return earlier != 0.0 ? (price - earlier) / earlier : 0.0;
+})
+KELVRA_TA_COMPARE_FUNCTION(ROCR, [](double price, double earlier) {
+    return earlier != 0.0 ? (price / earlier) : 0.0;
+})
+KELVRA_TA_COMPARE_FUNCTION(ROCR100, [](double price, double earlier) {
+    return earlier != 0.0 ? (price / earlier) * 100.0 : 0.0;
+})
+
+int TA_RSI_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 14, 2) ? optInTimePeriod : -1;
+}
+
+TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
+                  int *outBegIdx, int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx, {inReal, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return TA_BAD_PARAM;
+    const int period = optInTimePeriod;
+    if (startIdx < period)
+        startIdx = period;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // Seed: simple averages of the first `period` gains and losses.
+    int today = startIdx - period;
+    double prevValue = inReal[today++];
+    double gain = 0.0;
+    double loss = 0.0;
+    for (int i = period; i > 0; --i) {
+        const double value = inReal[today++];
+        const double change = value - prevValue;
+        prevValue = value;
+        if (change < 0)
+            loss -= change;
+        else
+            gain += change;
+    }
+    loss /= period;
+    gain /= period;
+
+    auto rsi = [&] {
+        const double total = gain + loss;
+        return isZero(total) ? 0.0 : 100.0 * (gain / total);
+    };
+    int outIdx = 0;
+    outReal[outIdx++] = rsi();
+    while (today <= endIdx) {
+        const double value = inReal[today++];
+        const double change = value - prevValue;
+        prevValue = value;
+        loss *= (period - 1);
+        gain *= (period - 1);
+        if (change < 0)
+            loss -= change;
+        else
+            gain += change;
+        loss /= period;
+        gain /= period;
+        outReal[outIdx++] = rsi();
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_CCI_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 14, 2) ? optInTimePeriod - 1 : -1;
+}
+
+TA_RetCode TA_CCI(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                  const double inClose[], int optInTimePeriod, int *outBegIdx,
+                  int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return TA_BAD_PARAM;
+    const int period = optInTimePeriod;
+    const int lookback = period - 1;
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // Typical prices in a circular buffer; the mean and the mean deviation
+    // are summed in buffer order, not in bar order, which shows in the last
+    // digits of nearly flat windows.
+    WindowBuffer<64> ring(static_cast<std::size_t>(period));
+    if (!ring.ok())
+        return TA_ALLOC_ERR;
+    std::size_t slot = 0;
+    const std::size_t size = static_cast<std::size_t>(period);
+    int i = startIdx - lookback;
+    for (; i < startIdx; ++i) {
+        ring[slot] = (inHigh[i] + inLow[i] + inClose[i]) / 3;
+        if (++slot == size)
+            slot = 0;
+    }
+    int outIdx = 0;
+    do {
+        const double last = (inHigh[i] + inLow[i] + inClose[i]) / 3;
+        ring[slot] = last;
+        double average = 0;
+        for (std::size_t j = 0; j < size; ++j)
+            average += ring[j];
+        average /= period;
+        double deviation = 0;
+        bool flat = true;
+        for (std::size_t j = 0; j < size; ++j) {
+            deviation += std::fabs(ring[j] - average);
+            flat = flat && ring[j] == last;
+        }
+        const double distance = last - average;
+        // A window of one repeated price has no deviation; its rounded mean
+        // would otherwise leave two noise terms whose ratio is arbitrary.
+        if (!flat && distance != 0.0 && deviation != 0.0)
+            outReal[outIdx++] = distance / (0.015 * (deviation / period));
+        else
+            outReal[outIdx++] = 0.0;
+        if (++slot == size)
+            slot = 0;
+        ++i;
+    } while (i <= endIdx);
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_WILLR_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 14, 2) ? optInTimePeriod - 1 : -1;
+}
+
+TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                    const double inClose[], int optInTimePeriod, int *outBegIdx,
+                    int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inHigh, inLow, inClose, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 14, 2))
+        return TA_BAD_PARAM;
+    const int lookback = optInTimePeriod - 1;
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // Distance of the close below the window's high, from -100 (at the low)
+    // to 0 (at the high); a flat window gives 0.
+    int trailingIdx = startIdx - lookback;
+    int lowestIdx = -1;
+    int highestIdx = -1;
+    double lowest = 0.0;
+    double highest = 0.0;
+    int outIdx = 0;
+    for (int today = startIdx; today <= endIdx; ++today, ++trailingIdx) {
+        if (lowestIdx < trailingIdx) {
+            lowestIdx = trailingIdx;
+            lowest = inLow[lowestIdx];
+            for (int i = lowestIdx + 1; i <= today; ++i) {
+                if (inLow[i] < lowest) {
+                    lowestIdx = i;
+                    lowest = inLow[i];
+                }
+            }
+        } else if (inLow[today] <= lowest) {
+            lowestIdx = today;
+            lowest = inLow[today];
+        }
+        if (highestIdx < trailingIdx) {
+            highestIdx = trailingIdx;
+            highest = inHigh[highestIdx];
+            for (int i = highestIdx + 1; i <= today; ++i) {
+                if (inHigh[i] > highest) {
+                    highestIdx = i;
+                    highest = inHigh[i];
+                }
+            }
+        } else if (inHigh[today] >= highest) {
+            highestIdx = today;
+            highest = inHigh[today];
+        }
+        const double diff = (highest - lowest) / (-100.0);
+        outReal[outIdx++] = diff != 0.0 ? (highest - inClose[today]) / diff : 0.0;
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_TRIX_Lookback(int optInTimePeriod)
+{
+    return takePeriod(optInTimePeriod, 30, 1) ? trixLookback(optInTimePeriod) : -1;
+}
+
+TA_RetCode TA_TRIX(int startIdx, int endIdx, const double inReal[], int optInTimePeriod,
+                   int *outBegIdx, int *outNBElement, double outReal[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx, {inReal, outReal, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInTimePeriod, 30, 1))
+        return TA_BAD_PARAM;
+    const int lookback = trixLookback(optInTimePeriod);
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // Drop-in equivalence with TA-Lib 0.6.4: when startIdx lies beyond the
+    // lookback, its first average is started a whole lookback before
+    // startIdx on top of its own seeding, and the values it returns are those
+    // of bars up to period - 1 earlier than outBegIdx says. Charts always
+    // calculate from bar 0, where no shift occurs; other callers get the
+    // library's numbers exactly.
+    const int shift = std::min(optInTimePeriod - 1, startIdx - lookback);
+    const int count = endIdx - startIdx + 1;
+    trixValues(startIdx - shift, count, inReal, optInTimePeriod, outReal);
+    *outBegIdx = startIdx;
+    *outNBElement = count;
+    return TA_SUCCESS;
+}
+
+int TA_MACD_Lookback(int optInFastPeriod, int optInSlowPeriod, int optInSignalPeriod)
+{
+    if (!takePeriod(optInFastPeriod, 12, 2) || !takePeriod(optInSlowPeriod, 26, 2)
+        || !takePeriod(optInSignalPeriod, 9, 1))
+        return -1;
+    const int slow = std::max(optInFastPeriod, optInSlowPeriod);
+    return (slow - 1) + (optInSignalPeriod - 1);
+}
+
+TA_RetCode TA_MACD(int startIdx, int endIdx, const double inReal[], int optInFastPeriod,
+                   int optInSlowPeriod, int optInSignalPeriod, int *outBegIdx,
+                   int *outNBElement, double outMACD[], double outMACDSignal[],
+                   double outMACDHist[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx,
+                                  {inReal, outMACD, outMACDSignal, outMACDHist, outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInFastPeriod, 12, 2) || !takePeriod(optInSlowPeriod, 26, 2)
+        || !takePeriod(optInSignalPeriod, 9, 1))
+        return TA_BAD_PARAM;
+    // The longer period is the slow one, whichever way they were given.
+    if (optInSlowPeriod < optInFastPeriod)
+        std::swap(optInSlowPeriod, optInFastPeriod);
+    const int signalLookback = optInSignalPeriod - 1;
+    const int lookback = signalLookback + (optInSlowPeriod - 1);
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // Both averages produce their first value on the first bar of the MACD
+    // line, each seeded from the closes ending there.
+    const int firstLineBar = startIdx - signalLookback;
+    EmaStage slow(optInSlowPeriod, perToK(optInSlowPeriod));
+    EmaStage fast(optInFastPeriod, perToK(optInFastPeriod));
+    EmaStage signal(optInSignalPeriod, perToK(optInSignalPeriod));
+    int outIdx = 0;
+    for (int today = firstLineBar - (optInSlowPeriod - 1); today <= endIdx; ++today) {
+        const double price = inReal[today];
+        slow.feed(price);
+        if (today >= firstLineBar - (optInFastPeriod - 1))
+            fast.feed(price);
+        if (today < firstLineBar)
+            continue;
+        const double line = fast.value - slow.value;
+        if (!signal.feed(line))
+            continue;
+        outMACD[outIdx] = line;
+        outMACDSignal[outIdx] = signal.value;
+        outMACDHist[outIdx] = line - signal.value;
+        ++outIdx;
+    }
+    *outBegIdx = startIdx;
+    *outNBElement = outIdx;
+    return TA_SUCCESS;
+}
+
+int TA_STOCH_Lookback(int optInFastK_Period, int optInSlowK_Period, TA_MAType optInSlowK_MAType,
+                      int optInSlowD_Period, TA_MAType optInSlowD_MAType)
+{
+    if (!takePeriod(optInFastK_Period, 5, 1) || !takePeriod(optInSlowK_Period, 3, 1)
+        || !takeMaType(optInSlowK_MAType) || !takePeriod(optInSlowD_Period, 3, 1)
+        || !takeMaType(optInSlowD_MAType))
+        return -1;
+    return (optInFastK_Period - 1) + maLookback(optInSlowK_Period, optInSlowK_MAType)
+           + maLookback(optInSlowD_Period, optInSlowD_MAType);
+}
+
+TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const double inLow[],
+                    const double inClose[], int optInFastK_Period, int optInSlowK_Period,
+                    TA_MAType optInSlowK_MAType, int optInSlowD_Period,
+                    TA_MAType optInSlowD_MAType, int *outBegIdx, int *outNBElement,
+                    double outSlowK[], double outSlowD[])
+{
+    if (TA_RetCode rc = checkCall(startIdx, endIdx, {inHigh, inLow, inClose, outSlowK, outSlowD,
+                                                     outBegIdx, outNBElement}))
+        return rc;
+    if (!takePeriod(optInFastK_Period, 5, 1) || !takePeriod(optInSlowK_Period, 3, 1)
+        || !takeMaType(optInSlowK_MAType) || !takePeriod(optInSlowD_Period, 3, 1)
+        || !takeMaType(optInSlowD_MAType))
+        return TA_BAD_PARAM;
+    const int lookbackK = optInFastK_Period - 1;
+    const int lookbackSlowK = maLookback(optInSlowK_Period, optInSlowK_MAType);
+    const int lookbackSlowD = maLookback(optInSlowD_Period, optInSlowD_MAType);
+    const int lookback = lookbackK + lookbackSlowK + lookbackSlowD;
+    if (startIdx < lookback)
+        startIdx = lookback;
+    if (startIdx > endIdx)
+        return emptyResult(outBegIdx, outNBElement);
+
+    // Fast %K from the first bar the two smoothings need, then slow %K as an
+    // average of it and slow %D as an average of slow %K.
+    const int firstBar = startIdx - lookbackSlowK - lookbackSlowD;
+    const int fastCount = endIdx - firstBar + 1;
+    Scratch scratch(2 * static_cast<std::size_t>(fastCount));
+    if (!scratch.ok())
+        return TA_ALLOC_ERR;
+    double *fast = scratch.data();
+    double *slowK = fast + fastCount;
+    fastK(firstBar, endIdx, inHigh, inLow, inClose, optInFastK_Period, fast);
+
+    int beg = 0;
+    int slowKCount = 0;
+    TA_RetCode rc = movingAverage(0, fastCount - 1, fast, optInSlowK_Period, optInSlowK_MAType, &beg,
+                                  &slowKCount, slowK);
+    if (rc != TA_SUCCESS || slowKCount == 0) {
+        *outBegIdx = 0;
+        *outNBElement = 0;
+        return rc;
+    }
+    int count = 0;
+    rc = movingAverage(0, slowKCount - 1, slowK, optInSlowD_Period, optInSlowD_MAType, &beg, &count,
+                       outSlowD);
+    if (rc != TA_SUCCESS || count == 0) {
+        *outBegIdx = 0;
+        *outNBElement = 0;
+        return rc;
+    }
+    std::memcpy(outSlowK, slowK + lookbackSlowD, sizeof(double) * static_cast<std::size_t>(count));
+    *outBegIdx = startIdx;
+    *outNBElement = count;
+    return TA_SUCCESS;
+}
+
+} // extern "C"
