@@ -17,9 +17,11 @@ bool TFXReplyEvent::Handle(TUserCmdRply *packet, bool &remove)
     remove = false;
     if (packet->Code != Code || packet->Id != PacketId)
         return false;
+    // Decided first: a handler that throws on the last packet of its reply
+    // must not leave its event waiting for packets that never come.
+    remove = (packet->Flags() & (pfFirst | pfMiddle)) == 0;
     if (OnReply)
         OnReply(packet);
-    remove = (packet->Flags() & (pfFirst | pfMiddle)) == 0;
     return true;
 }
 
@@ -123,7 +125,15 @@ void TDispCmdRply::Dispatch(TPacketPtr packet)
         if (event->dead)
             continue;
         bool remove = false;
-        if (event->Handle(packet.get(), remove) && remove)
+        bool handled = false;
+        try {
+            handled = event->Handle(packet.get(), remove);
+        } catch (...) {
+            if (remove)
+                event->dead = true;
+            throw;
+        }
+        if (handled && remove)
             event->dead = true;
     }
 }

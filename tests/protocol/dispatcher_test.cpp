@@ -128,3 +128,19 @@ TEST(Dispatcher, QueuesAreFifo)
     EXPECT_EQ(d.PopOutgoing(), nullptr);
     EXPECT_EQ(d.PopReceived(), nullptr);
 }
+
+TEST(Dispatcher, AReplyHandlerThrowingOnTheLastPartStillEndsItsEvent)
+{
+    TDispCmdRply d;
+    int calls = 0;
+    d.AddReplyEvent(130, 3, nullptr, [&](TUserCmdRply *) {
+        ++calls;
+        throw std::runtime_error("damaged");
+    });
+    EXPECT_THROW(d.Dispatch(Packet(130, 3, pfReply | pfFirst)), std::runtime_error);
+    EXPECT_EQ(d.EventCount(), 1u);  // more parts follow
+    EXPECT_THROW(d.Dispatch(Packet(130, 3, pfReply | pfLast)), std::runtime_error);
+    EXPECT_EQ(d.EventCount(), 0u);
+    d.Dispatch(Packet(130, 3, pfReply));
+    EXPECT_EQ(calls, 2);
+}

@@ -1,0 +1,137 @@
+#include "serieslist.h"
+
+#include <algorithm>
+
+#include "clientsession.h"
+#include "commands.h"
+#include "errortext.h"
+#include "forexexception.h"
+#include "languagetables.h"
+#include "packetreader.h"
+
+TSeriesList::TSeriesList(ClientSession &session, QString dataDir, NameLookup instrumentName, QObject *parent)
+    : QObject(parent), session(&session), dataDir(std::move(dataDir)), instrumentName(std::move(instrumentName))
+{
+}
+
+TSeriesList::~TSeriesList()
+{
+    if (session && tickEvent)
+        session->Dispatcher().RemoveEvent(tickEvent);
+    SaveAll();
+}
+
+void TSeriesList::SaveAll() const
+{
+    for (const auto &s : series)
+        s->SaveBarFile(dataDir);
+}
+
+TSerData *TSeriesList::Find(uint32_t key) const
+{
+    const auto it = std::lower_bound(series.begin(), series.end(), key,
+                                     [](const std::unique_ptr<TSerData> &s, uint32_t k) { return s->Key < k; });
+    return it != series.end() && (*it)->Key == key ? it->get() : nullptr;
+}
+
+TSerData *TSeriesList::FindOrCreate(int instrumentId, int timeframe)
+{
+    const uint32_t key = TSerData::MakeKey(timeframe, instrumentId);
+    if (TSerData *found = Find(key))
+        return found;
+    auto created = std::make_unique<TSerData>(timeframe, instrumentId,
+                                              instrumentName ? instrumentName(instrumentId) : QString());
+    created->LoadBarFile(dataDir);
+    TSerData *s = created.get();
+    const auto at = std::lower_bound(series.begin(), series.end(), key,
+                                     [](const std::unique_ptr<TSerData> &e, uint32_t k) { return e->Key < k; });
+    series.insert(at, std::move(created));
+    RequestHistory(*s);
+    return s;
+}
+
+void TSeriesList::Start()
+{
+    if (!session)
+        return;
+    // Every system-variables reply starts the list again; one tick handler
+    // per connection, or each tick would be applied twice.
+    if (!tickEvent)
+        tickEvent = session->Dispatcher().AddCommandEvent(
+            cmdQuote, [this](TFxEvent *) { Reset(); }, [this](TUserCmdRply *p) { Tick(p); });
+    for (const auto &s : series)
+        RequestHistory(*s);
+}
+
+void TSeriesList::Reset()
+{
+    tickEvent = nullptr;
+    for (const auto &s : series)
+        s->Ready = 1;
+}
+
+bool TSeriesList::RequestHistory(TSerData &s)
+{
+    if (s.Ready != 1 || !session)
+        return false;
+    const uint32_t newest = s.Last >= 0 ? uint32_t(s.Time()[s.Last]) : 0;
+    const uint32_t key = s.Key;
+    std::weak_ptr<int> token = alive;
+    const bool sent = session->SendCommand(
+        NewHistoryBarsCommand(uint16_t(s.InstrumentId), uint8_t(s.Timeframe), newest), nullptr,
+        [this, key, token](TUserCmdRply *p) {
+            if (!token.expired())
+                HistoryReply(key, p);
+        });
+    if (sent)
+        s.Ready = 0;
+    return sent;
+}
+
+void TSeriesList::HistoryReply(uint32_t key, TUserCmdRply *packet)
+{
+    TSerData *s = Find(key);
+    auto *reply = dynamic_cast<TUserReply *>(packet);
+    if (!s || !reply || s->Ready != 0)
+        return;
+    if (!reply->IsOk()) {
+        s->Ready = 1;
+        if (session)
+            session->ShowStatus(ErrorText(*reply));
+        return;
+    }
+    const bool lastPacket = (reply->Flags() & (pfFirst | pfMiddle)) == 0;
+    if (lastPacket)
+        s->Ready = 1;
+    // The whole packet is checked before any bar is taken from it.
+    PacketReader reader(*reply);
+    const uint16_t count = reader.u16();
+    if (reader.remaining() < size_t(count) * TSerData::BarRecordSize)
+        throw EForexException(MessageText(25));
+    s->Modified = true;
+    for (int i = 0; i < count; ++i) {
+        const int32_t time = reader.i32();
+        const int32_t high = reader.i32();
+        const int32_t low = reader.i32();
+        const int32_t open = reader.i32();
+        const int32_t close = reader.i32();
+        s->AddBar(time, open, high, low, close);
+    }
+    emit seriesChanged(key);
+}
+
+void TSeriesList::Tick(TUserCmdRply *packet)
+{
+    PacketReader reader(*packet, hdr::Data);
+    const int instrument = reader.u16();
+    reader.i32();  // ask
+    const int32_t bid = reader.i32();
+    const int32_t time = reader.i32();
+    // Notified after all are applied: a receiver may create series.
+    std::vector<uint32_t> changed;
+    for (const auto &s : series)
+        if (s->ApplyTick(instrument, time, bid))
+            changed.push_back(s->Key);
+    for (uint32_t key : changed)
+        emit seriesChanged(key);
+}
