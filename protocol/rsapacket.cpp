@@ -1,5 +1,7 @@
 #include "rsapacket.h"
 
+#include <algorithm>
+
 #include "forexexception.h"
 #include "keyrecord.h"
 #include "mustbeencrypted.h"
@@ -15,8 +17,9 @@ std::vector<uint8_t> TailFrom5(const TPacketBuffer &buffer)
 
 TPacketBuffer WithHead(const TPacketBuffer &old, const std::vector<uint8_t> &tail)
 {
-    TPacketBuffer buffer(old.begin(), old.begin() + 5);
-    buffer.insert(buffer.end(), tail.begin(), tail.end());
+    TPacketBuffer buffer(5 + tail.size());
+    std::copy_n(old.begin(), 5, buffer.begin());
+    std::copy(tail.begin(), tail.end(), buffer.begin() + 5);
     return buffer;
 }
 

@@ -144,8 +144,8 @@ TA_RetCode TA_BBANDS(int startIdx, int endIdx, const double inReal[], int optInT
             return TA_INTERNAL_ERROR;
         }
     }
-    if (maBuffer != outRealMiddleBand)
-        std::memcpy(outRealMiddleBand, maBuffer, sizeof(double) * static_cast<std::size_t>(count));
+    if (count > 0 && maBuffer != outRealMiddleBand)
+        std::copy(maBuffer, maBuffer + count, outRealMiddleBand);
 
     for (int i = 0; i < count; ++i) {
         const double dev = devBuffer[i];
