@@ -66,7 +66,7 @@ void TCMListView::RetranslateColumns()
 {
     QStringList texts;
     for (const TListColumn &c : rowModel->Columns())
-        texts.append(CaptionText(c.captionIndex));
+        texts.append(CaptionTextIn(IsEnglish(), c.captionIndex));
     rowModel->SetHeaderTexts(texts);
     scheduleAutoSize();
 }
