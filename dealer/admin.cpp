@@ -1,0 +1,237 @@
+#include "admin.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include "book.h"
+#include "options.h"
+#include "server.h"
+#include "wiretext.h"
+
+namespace {
+
+const char *const adminUsage =
+    "admin commands:\n"
+    "  send-mail ACCOUNT SUBJECT TEXT [SENDER]\n"
+    "  send-message ACCOUNT TEXT\n"
+    "  set-title TEXT\n"
+    "  deposit ACCOUNT AMOUNT        (currency units; negative withdraws)\n"
+    "  set-price SYMBOL BID          (moves the market, e.g. set-price EURUSD 1.1050)\n"
+    "  rollover                      (books the daily swaps now)\n"
+    "  status\n";
+
+std::string wire(const std::string &utf8) { return EncodeWireText(QString::fromUtf8(utf8.c_str())).toStdString(); }
+
+bool parseAccount(const std::string &text, uint32_t &out)
+{
+    char *end = nullptr;
+    const unsigned long v = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || v == 0 || v > 0xFFFFFFFFul)
+        return false;
+    out = uint32_t(v);
+    return true;
+}
+
+// A decimal amount in hundredths: "12.5" is 1250.
+bool parseScaled(const std::string &text, double scale, int64_t &out)
+{
+    char *end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(v) || std::fabs(v * scale) > 2.0e9)
+        return false;
+    out = int64_t(std::llround(v * scale));
+    return true;
+}
+
+} // namespace
+
+std::string adminSocketPath(const std::string &dataDir)
+{
+    return (std::filesystem::path(dataDir) / "admin.sock").string();
+}
+
+AdminChannel::AdminChannel(DealerServer &s) : server(s), local(std::make_unique<QLocalServer>()) {}
+
+AdminChannel::~AdminChannel()
+{
+    if (local)
+        local->close();
+}
+
+bool AdminChannel::listen(std::string &error)
+{
+    const QString path = QString::fromStdString(adminSocketPath(server.dataDir()));
+    // A socket file left by a server that did not stop cleanly.
+    QLocalServer::removeServer(path);
+    local->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!local->listen(path)) {
+        error = local->errorString().toStdString();
+        return false;
+    }
+    connect(local.get(), &QLocalServer::newConnection, this, &AdminChannel::onConnection);
+    return true;
+}
+
+void AdminChannel::onConnection()
+{
+    while (QLocalSocket *socket = local->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onRequest(socket); });
+    }
+}
+
+void AdminChannel::onRequest(QLocalSocket *socket)
+{
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > 1 << 20)
+            socket->abort();
+        return;
+    }
+    const QByteArray line = socket->readLine();
+    std::vector<std::string> args;
+    const QJsonDocument doc = QJsonDocument::fromJson(line);
+    bool ok = false;
+    std::string text;
+    if (doc.isArray()) {
+        for (const QJsonValue &v : doc.array())
+            args.push_back(v.toString().toStdString());
+        try {
+            ok = run(args, text);
+        } catch (const StorageError &e) {
+            server.fatal(e.what());
+        }
+    } else {
+        text = "the request is not a JSON array";
+    }
+    QJsonObject answer;
+    answer["ok"] = ok;
+    answer["text"] = QString::fromStdString(text);
+    socket->write(QJsonDocument(answer).toJson(QJsonDocument::Compact) + "\n");
+    socket->disconnectFromServer();
+}
+
+bool AdminChannel::run(const std::vector<std::string> &args, std::string &text)
+{
+    AccountBook &book = server.book();
+    const std::string command = args.empty() ? std::string() : args[0];
+    const size_t n = args.size();
+    uint32_t account = 0;
+    auto refused = [&](uint8_t error) {
+        text = error == errNotFound ? "no such account" : error == errNoMoney ? "not enough money" : "refused";
+        return false;
+    };
+    if (command == "send-mail" && (n == 4 || n == 5)) {
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        const std::string sender = n == 5 ? wire(args[4]) : std::string("Dealer");
+        const Outcome r = book.sendMail(account, sender, wire(args[2]), wire(args[3]));
+        if (r.error)
+            return refused(r.error);
+        server.flushPushes();
+        text = "mail " + std::to_string(r.id) + " sent";
+        return true;
+    }
+    if (command == "send-message" && n == 3) {
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        const Outcome r = book.sendMessage(account, wire(args[2]));
+        if (r.error)
+            return refused(r.error);
+        server.flushPushes();
+        text = "message " + std::to_string(r.id) + " sent";
+        return true;
+    }
+    if (command == "set-title" && n == 2) {
+        book.setTitle(wire(args[1]));
+        server.flushPushes();
+        text = "title set";
+        return true;
+    }
+    if (command == "deposit" && n == 3) {
+        int64_t cents = 0;
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        if (!parseScaled(args[2], 100.0, cents) || cents == 0)
+            return text = "not an amount: " + args[2], false;
+        const Outcome r = book.deposit(account, cents);
+        if (r.error)
+            return refused(r.error);
+        server.flushPushes();
+        text = "balance " + QString::asprintf("%.2f", double(book.balance(account)) / 100.0).toStdString();
+        return true;
+    }
+    if (command == "set-price" && n == 3) {
+        int64_t price = 0;
+        if (!parseScaled(args[2], 10000.0, price) || price <= 0)
+            return text = "not a price: " + args[2], false;
+        if (!server.setPrice(args[1], int32_t(price), text))
+            return false;
+        text = args[1] + " bid " + args[2];
+        return true;
+    }
+    if (command == "rollover" && n == 1) {
+        server.runRollover();
+        text = "swaps booked";
+        return true;
+    }
+    if (command == "status" && n == 1) {
+        text = std::to_string(server.sessionCount()) + " connections, " + std::to_string(book.accountIds().size())
+               + " accounts, server time " + std::to_string(server.nowMinutes());
+        return true;
+    }
+    text = std::string("unknown or incomplete command\n") + adminUsage;
+    return false;
+}
+
+int runAdminClient(const std::vector<std::string> &args)
+{
+    std::string dataDir;
+    std::vector<std::string> command;
+    for (size_t k = 0; k < args.size(); ++k) {
+        if (command.empty() && args[k] == "--data" && k + 1 < args.size()) {
+            dataDir = args[++k];
+            continue;
+        }
+        command.push_back(args[k]);
+    }
+    if (command.empty()) {
+        std::fputs(adminUsage, stderr);
+        return 2;
+    }
+    if (dataDir.empty())
+        dataDir = defaultDataDir();
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(adminSocketPath(dataDir)));
+    if (!socket.waitForConnected(5000)) {
+        std::fprintf(stderr, "kelvra-dealer admin: no server running with data directory %s (%s)\n",
+                     dataDir.c_str(), socket.errorString().toUtf8().constData());
+        return 2;
+    }
+    QJsonArray array;
+    for (const std::string &a : command)
+        array.append(QString::fromStdString(a));
+    socket.write(QJsonDocument(array).toJson(QJsonDocument::Compact) + "\n");
+    socket.flush();
+    QByteArray reply;
+    while (!reply.contains('\n')) {
+        if (!socket.waitForReadyRead(10000) && socket.bytesAvailable() == 0)
+            break;
+        reply += socket.readAll();
+    }
+    const QJsonObject answer = QJsonDocument::fromJson(reply).object();
+    if (answer.isEmpty()) {
+        std::fprintf(stderr, "kelvra-dealer admin: no answer from the server\n");
+        return 2;
+    }
+    const std::string text = answer["text"].toString().toStdString();
+    const bool ok = answer["ok"].toBool();
+    std::fprintf(ok ? stdout : stderr, "%s\n", text.c_str());
+    return ok ? 0 : 1;
+}

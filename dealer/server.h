@@ -1,0 +1,84 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include "book.h"
+#include "market.h"
+#include "options.h"
+#include "serverrsa.h"
+#include "storage.h"
+
+class QTcpServer;
+class Session;
+class AdminChannel;
+
+// The running dealer: listens for clients, owns the books, the market and the
+// sessions, drives the quote and minute timers and delivers the pushes.
+class DealerServer : public QObject {
+    Q_OBJECT
+public:
+    DealerServer(const DealerOptions &options, const std::string &dataDir);
+    ~DealerServer() override;
+
+    // Opens the database (creating the demo accounts on first start), starts
+    // listening and prints "listening on ADDR:PORT"; false with a message on failure.
+    bool start(std::string &error);
+    uint16_t port() const;
+
+    AccountBook &book() { return *accountBook; }
+    Market &market() { return *simulated; }
+    const std::string &dataDir() const { return directory; }
+    const DealerOptions &options() const { return config; }
+    uint32_t nowMinutes() const { return accountBook->nowMinutes(); }
+
+    // Sessions: the one that holds an account (logged in or logging in).
+    Session *sessionOf(uint32_t account) const;
+    // Takes the account for the session; a dead holder is dropped first.
+    // False while another live session holds it.
+    bool claim(uint32_t account, Session *session);
+    void release(uint32_t account, Session *session);
+    void sessionClosed(Session *session);
+    const ServerRsa *keyOf(uint32_t account) const;
+
+    // Sends the pushes the books collected.
+    void flushPushes();
+    // A database failure: the server stops (a restart reloads the last commit).
+    [[noreturn]] void fatal(const std::string &what);
+
+    // Admin operations (also used by the tests through the admin channel).
+    bool setPrice(const std::string &symbol, int32_t bid, std::string &error);
+    void broadcastQuote(const Instrument &instrument);
+    void runRollover();
+
+    size_t sessionCount() const { return sessions.size(); }
+
+private:
+    void onNewConnection();
+    void onTick();
+    void onClock();
+    void setUpFirstStart();
+    void loadKeys();
+
+    DealerOptions config;
+    std::string directory;
+    std::unique_ptr<Storage> storage;
+    std::unique_ptr<Market> simulated;
+    std::unique_ptr<AccountBook> accountBook;
+    std::unique_ptr<QTcpServer> listener;
+    std::unique_ptr<AdminChannel> admin;
+    std::set<Session *> sessions;
+    std::map<uint32_t, Session *> holders;
+    std::map<uint32_t, std::unique_ptr<ServerRsa>> keys;
+    QTimer tickTimer;
+    QTimer clockTimer;
+    QElapsedTimer tickClock;
+    uint64_t ticksDone = 0;
+    uint32_t lastMinute = 0;
+    uint16_t lastSessionId = 0;
+};
