@@ -22,7 +22,7 @@ public:
 
     void SetColumns(std::vector<TListColumn> columns);
     // Header captions from the language table (again after a language switch).
-    void RetranslateColumns();
+    Q_INVOKABLE void RetranslateColumns();
     void SetSmallImages(std::vector<QIcon> images);
     void SetHasFooter(bool on) { hasFooter = on; }
     bool HasFooter() const { return hasFooter; }

@@ -20,8 +20,10 @@ bool ScriptedServer::Connection::readExact(uint8_t *out, size_t n, int timeoutMs
                 return false;
         }
         ssize_t got = ::recv(fd, out, n, 0);
-        if (got <= 0)
+        if (got <= 0) {
+            eof = true;
             return false;
+        }
         out += got;
         n -= size_t(got);
     }

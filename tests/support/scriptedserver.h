@@ -31,10 +31,13 @@ public:
         void sendPacket(TPacketBuffer packet, const Transform &encrypt = nullptr);
         void close();
         bool closed() const { return fd < 0; }
+        // The peer closed the connection (or it failed); a time-out is not that.
+        bool peerClosed() const { return fd < 0 || eof; }
 
     private:
         bool readExact(uint8_t *out, size_t n, int timeoutMs);
         int fd;
+        bool eof = false;
         std::atomic<bool> &stopping;
     };
 
