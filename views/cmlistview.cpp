@@ -68,7 +68,7 @@ void TCMListView::RetranslateColumns()
     for (const TListColumn &c : rowModel->Columns())
         texts.append(CaptionTextIn(IsEnglish(), c.captionIndex));
     rowModel->SetHeaderTexts(texts);
-    scheduleAutoSize();
+    AutoSizeColumns();
 }
 
 void TCMListView::SetSmallImages(std::vector<QIcon> images) { rowModel->SetImages(std::move(images)); }
@@ -189,7 +189,8 @@ void TCMListView::AutoSizeColumns()
             const TListRow *row = rowModel->Row(r);
             if (row->IsFooter())
                 continue;  // spans the row; it does not widen a column
-            int w = metrics.horizontalAdvance(rowModel->CellText(r, c)) + 2 * TListRowDelegate::TextPadding;
+            // +2: elision measures in fractions of a pixel.
+            int w = metrics.horizontalAdvance(rowModel->CellText(r, c)) + 2 * TListRowDelegate::TextPadding + 2;
             if (c == 0 && row->Image() >= 0)
                 w += TListRowDelegate::IconLeft + iconSize().width();
             width = std::max(width, w);

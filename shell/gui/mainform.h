@@ -1,0 +1,111 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+
+#include "connectionsettings.h"
+#include "homepaths.h"
+#include "inifile.h"
+#include "storedlogins.h"
+#include "viewwindows.h"
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class ClientSession;
+class ClientState;
+class TSeriesList;
+
+// The main window: owns the session (dispatcher and connection thread), the
+// client state and the series list; logs in, shows the connection in its
+// status bar, offers the menu actions and hosts the list windows.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(const TKelvraPaths &paths, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    ClientSession &Session() { return *session; }
+    ClientState &State() { return *state; }
+    TSeriesList &Series() { return *series; }
+    TStoredLogins &Logins() { return logins; }
+    TIniFile &Ini() { return ini; }
+    TConnectionSettings &Settings() { return settings; }
+    TViewActions &ViewActions() { return viewActions; }
+
+    // Loads the saved key file and starts a login; false when the key file
+    // could not be read (the message has been shown).
+    bool Login(quint32 account, const QString &password);
+    void ShowStatus(const QString &text, bool popup = false);
+    void SetLanguage(bool english);
+    // One pass over every action's enabled and checked state.
+    void updateActions();
+    // The first-activation step (layout, stored logins, auto-login); runs once.
+    void FirstActivation();
+    // Quotes on the left; the other lists tabbed along the bottom, the first in front.
+    void ApplyDefaultLayout();
+    // The registration result: remembered, shown, then the login dialog.
+    void Registered(quint32 account, const QString &password);
+    // Writes the report to the file and opens it; see AReport.
+    void SaveReport(const QString &path);
+    // The saved login values (the last login).
+    QString SavedKeyFile;
+
+    // Replaceable for tests: the dialogs and the desktop.
+    std::function<bool(quint32 &account, QString &password, QString &keyFile)> RunLoginDialog;
+    std::function<void(const QString &text)> ShowMessage;  // information box
+    std::function<void(const QString &text)> ShowError;
+    std::function<QString()> ChooseReportFile;
+    std::function<void(const QString &path)> OpenFile;
+
+    QAction *AConnect, *ADisconnect, *AReg, *ASetup, *AOpenDeal, *AOpedOrder;
+    QAction *AViewCurrency, *AViewOpenDeal, *AViewOrder, *AViewAccountHistory, *AViewHistoryOrder;
+    QAction *AViewMailBox, *AviewChat;
+    QAction *AHistory1, *AHistory7, *AHistory31, *AHistoryAll;
+    QAction *AHistoryOrder1, *AHistoryOrder7, *AHistoryOrder31, *AHistoryOrderAll;
+    QAction *ARefrechOrderHistory, *AReport, *AViewDefault, *FileExit1;
+    QAction *WindowCascade1, *WindowTileHorizontal1, *WindowTileVertical1, *WindowMinimizeAll1, *WindowArrangeAll1,
+        *HelpAbout1, *mRus, *mEng, *help;
+    QComboBox *cbIndList;
+    QMdiArea *mdi;
+    std::array<QLabel *, 4> StatusPanels{};
+    TfrmViewCurrency *frmViewCurrency;
+    TfrmViewOpenDeal *frmViewOpenDeal;
+    TfrmViewOrder *frmViewOrder;
+    TfrmViewHistory *frmViewHistory;
+    TfrmViewHistoryOrder *frmViewHistoryOrder;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QAction *newAction(int captionIndex, int parameter, std::function<void()> run);
+    void buildActions();
+    void buildMenus();
+    void buildStatusBar();
+    void buildViews();
+    void toggleView(TfrmBase *view);
+    void doConnect();
+    void sysVariablesArrived();
+    void saveAtClose();
+    void restorePlacement();
+
+    TKelvraPaths paths;
+    TIniFile ini;
+    TConnectionSettings settings;
+    TStoredLogins logins;
+    std::unique_ptr<ClientSession> session;
+    std::unique_ptr<ClientState> state;
+    std::unique_ptr<TSeriesList> series;
+    TViewActions viewActions;
+    std::vector<QAction *> allActions;
+    bool firstActivationDone = false;
+    bool closing = false;
+};

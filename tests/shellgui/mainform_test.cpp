@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+#include "clientsession.h"
+#include "clientstate.h"
+#include "dealerharness.h"
+#include "languagetables.h"
+#include "mainform.h"
+#include "serieslist.h"
+#include "storedlogins.h"
+#include "testapp.h"
+#include "widgetapp.h"
+
+namespace {
+
+struct Widgets {
+    Widgets()
+    {
+        EnsureWidgetApp();
+        SetEnglish(true);
+    }
+};
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dealer.start());
+        paths = {home.path(), home.filePath(QStringLiteral("kelvra.ini")), home.filePath(QStringLiteral("data"))};
+        TIniFile ini(paths.IniFile);
+        ini.WriteString(QStringLiteral("kelvra-server"), QStringLiteral("host"), QStringLiteral("127.0.0.1"));
+        ini.WriteInteger(QStringLiteral("kelvra-server"), QStringLiteral("port"), dealer.port());
+        ini.WriteInteger(QStringLiteral("desktop"), QStringLiteral("Lang"), 1);
+        ini.Save();
+    }
+    void storeLogin(bool withPassword)
+    {
+        TIniFile ini(paths.IniFile);
+        TStoredLogins logins;
+        logins.StoreLogin(TLoginRecord::Make(1001, QStringLiteral("demo"), QString(), withPassword));
+        logins.SavedAccount = 1001;
+        logins.SaveLogins(ini);
+        ini.Save();
+    }
+    std::unique_ptr<TMainForm> open()
+    {
+        auto form = std::make_unique<TMainForm>(paths);
+        form->ShowMessage = [this](const QString &t) { messages << t; };
+        form->ShowError = [this](const QString &t) { errors << t; };
+        form->OpenFile = [this](const QString &p) { opened << p; };
+        return form;
+    }
+    QString panel(TMainForm &f, int i) { return f.StatusPanels[size_t(i)]->text(); }
+    Widgets app;
+    QTemporaryDir home, dealerData;
+    DealerProcess dealer{dealerData.path(), {QStringLiteral("--ticks-per-second"), QStringLiteral("20")}};
+    TKelvraPaths paths;
+    QStringList messages, errors, opened;
+};
+
+} // namespace
+
+TEST_F(MainFormTest, StoredLoginWithPasswordLogsInAtOnce)
+{
+    storeLogin(true);
+    auto form = open();
+    bool dialogShown = false;
+    form->RunLoginDialog = [&](quint32 &, QString &, QString &) { return dialogShown = true; };
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelvra"));
+    EXPECT_TRUE(form->AConnect->isEnabled());
+    EXPECT_FALSE(form->ADisconnect->isEnabled());
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn(); }));
+    EXPECT_FALSE(dialogShown);
+    ASSERT_TRUE(WaitUntil([&] { return form->windowTitle().endsWith(QStringLiteral(" <1001>")); }));
+    ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
+    ASSERT_TRUE(WaitUntil([&] { return panel(*form, 2).startsWith(QStringLiteral("Connect (")); }));
+    EXPECT_TRUE(panel(*form, 3).endsWith(QStringLiteral("GMT")));
+    EXPECT_FALSE(form->AConnect->isEnabled());
+    EXPECT_TRUE(form->ADisconnect->isEnabled());
+    EXPECT_TRUE(form->Series().Started());
+    // The default layout: every list window open, positions in front of the bottom tabs.
+    EXPECT_TRUE(form->AViewCurrency->isChecked());
+    EXPECT_TRUE(form->AViewHistoryOrder->isChecked());
+    // Columns fit their texts once the quotes are in.
+    EXPECT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->columnWidth(1) > 30; }));
+    if (const QByteArray shots = qgetenv("KELVRA_SCREENSHOTS"); !shots.isEmpty())
+        form->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/mainform-en.png"));
+
+    // Closing the connection: no reconnection, trade actions off.
+    form->ADisconnect->trigger();
+    EXPECT_FALSE(form->Session().LoggedIn());
+    EXPECT_FALSE(form->Session().AutoReconnect());
+    EXPECT_EQ(panel(*form, 2), QStringLiteral("Disconnect"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelvra"));
+    EXPECT_FALSE(form->AReport->isEnabled());
+}
+
+TEST_F(MainFormTest, WithoutASavedPasswordTheDialogDecides)
+{
+    storeLogin(false);
+    auto form = open();
+    form->show();
+    EXPECT_FALSE(form->Session().LoggedIn());
+    EXPECT_FALSE(form->Session().AutoReconnect());
+    // Cancelled: automatic reconnection stays off.
+    form->RunLoginDialog = [](quint32 &, QString &, QString &) { return false; };
+    form->AConnect->trigger();
+    EXPECT_FALSE(form->Session().AutoReconnect());
+    form->RunLoginDialog = [](quint32 &account, QString &password, QString &) {
+        EXPECT_EQ(account, 1001u);
+        password = QStringLiteral("demo");
+        return true;
+    };
+    form->AConnect->trigger();
+    EXPECT_TRUE(form->Session().AutoReconnect());
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn(); }));
+    // A wrong key file stops before any attempt.
+    form->ADisconnect->trigger();
+    form->SavedKeyFile = home.filePath(QStringLiteral("missing.prk"));
+    EXPECT_FALSE(form->Login(1001, QStringLiteral("demo")));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("missing.prk")));
+}
+
+TEST_F(MainFormTest, HistoryPeriodsReportAndLanguage)
+{
+    storeLogin(true);
+    auto form = open();
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn() && form->AReport->isEnabled(); }));
+    ASSERT_TRUE(WaitUntil([&] { return form->frmViewHistory->lv->RowCount() >= 1; }));
+    form->updateActions();
+    EXPECT_TRUE(form->AHistory1->isChecked());
+    EXPECT_FALSE(form->AHistory1->isEnabled());
+    EXPECT_TRUE(form->AHistory7->isEnabled());
+    form->AHistoryAll->trigger();
+    EXPECT_EQ(form->State().Lists().AccountHistory.Days, 0);
+    EXPECT_TRUE(form->AHistoryAll->isChecked());
+    EXPECT_FALSE(form->AHistoryAll->isEnabled());
+    // The all-history footer arrives with the new list (the welcome deposit).
+    ASSERT_TRUE(WaitUntil([&] {
+        TListRow *footer = form->frmViewHistory->lv->Rows().FooterRow();
+        return footer && footer->Caption().contains(QStringLiteral("10000.00"));
+    }));
+
+    const QString report = home.filePath(QStringLiteral("report.html"));
+    form->SaveReport(report);
+    ASSERT_EQ(opened, QStringList{report});
+    QFile f(report);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray html = f.readAll();
+    EXPECT_TRUE(html.contains("<b>Account history:</b>"));
+    EXPECT_TRUE(html.contains("<td nowrap>Profit/loss</td>"));
+
+    SetEnglish(true);
+    form->SetLanguage(false);
+    EXPECT_EQ(form->menuBar()->actions().at(0)->text(), CaptionTextIn(false, 106));
+    EXPECT_EQ(form->frmViewOrder->windowTitle(), QStringLiteral(" ") + CaptionTextIn(false, 70));
+    EXPECT_TRUE(form->mRus->isChecked());
+    EXPECT_FALSE(form->mEng->isChecked());
+    if (const QByteArray shots = qgetenv("KELVRA_SCREENSHOTS"); !shots.isEmpty()) {
+        WaitUntil([] { return false; }, 300);  // let the toolbar lay out its new texts
+        form->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/mainform-ru.png"));
+    }
+    form->SetLanguage(true);
+    EXPECT_EQ(form->menuBar()->actions().at(0)->text(), QStringLiteral("File"));
+
+    // Not connected: nothing written, nothing opened.
+    form->ADisconnect->trigger();
+    opened.clear();
+    form->SaveReport(home.filePath(QStringLiteral("second.html")));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("second.html"))));
+    EXPECT_EQ(panel(*form, 1), QStringLiteral("No connect"));
+}
+
+TEST_F(MainFormTest, RegistrationIsRememberedAndClosingSavesTheIni)
+{
+    auto form = open();
+    form->show();
+    quint32 dialogAccount = 0;
+    QString dialogPassword;
+    form->RunLoginDialog = [&](quint32 &account, QString &password, QString &) {
+        dialogAccount = account;
+        dialogPassword = password;
+        return false;
+    };
+    emit form->Session().registrationDone(4321, QStringLiteral("pw12"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("Your account # 4321\npassword pw12"));
+    EXPECT_EQ(dialogAccount, 4321u);
+    EXPECT_EQ(dialogPassword, QStringLiteral("pw12"));
+    ASSERT_NE(form->Logins().Find(4321), nullptr);
+    EXPECT_TRUE(form->Logins().Find(4321)->LoginSavePassword);
+    form->close();
+    TIniFile ini(paths.IniFile);
+    TStoredLogins stored;
+    stored.LoadLogins(ini);
+    EXPECT_EQ(stored.SavedAccount, 4321u);
+    EXPECT_EQ(stored.SavedPassword, QStringLiteral("pw12"));
+    EXPECT_FALSE(ini.ReadString(QStringLiteral("mainform"), QStringLiteral("geometry")).isEmpty());
+    EXPECT_EQ(QFile::permissions(paths.IniFile) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+}
