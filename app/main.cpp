@@ -22,7 +22,8 @@ int main(int argc, char **argv)
     QCommandLineOption host({QStringLiteral("host")}, QStringLiteral("Server list for this run, comma separated."),
                             QStringLiteral("servers"));
     QCommandLineOption port({QStringLiteral("port")}, QStringLiteral("Server port for this run."), QStringLiteral("port"));
-    QCommandLineOption account({QStringLiteral("account")}, QStringLiteral("Log in at once with this account."),
+    QCommandLineOption account({QStringLiteral("account")},
+                               QStringLiteral("Log in at once with this account (remembered with its password)."),
                                QStringLiteral("number"));
     QCommandLineOption password({QStringLiteral("password")}, QStringLiteral("Password of the account."),
                                 QStringLiteral("text"));
@@ -45,6 +46,10 @@ int main(int argc, char **argv)
         // A login given here becomes the saved one, as if entered in the dialog.
         window.Logins().SavedAccount = parser.value(account).toUInt();
         window.Logins().SavedPassword = parser.value(password);
+        window.Logins().StoreLogin(TLoginRecord::Make(window.Logins().SavedAccount, window.Logins().SavedPassword,
+                                                      QString(), true));
+        window.Logins().SaveLogins(window.Ini());
+        window.Ini().Save();
     }
     window.show();
     if (parser.isSet(account)) {

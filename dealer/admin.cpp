@@ -54,7 +54,10 @@ bool parseScaled(const std::string &text, double scale, int64_t &out)
 
 std::string adminSocketPath(const std::string &dataDir)
 {
-    return (std::filesystem::path(dataDir) / "admin.sock").string();
+    // Absolute: a relative path with a folder in it is no valid socket name.
+    std::error_code ignored;
+    const std::filesystem::path dir = std::filesystem::absolute(std::filesystem::path(dataDir), ignored);
+    return ((dir.empty() ? std::filesystem::path(dataDir) : dir) / "admin.sock").string();
 }
 
 AdminChannel::AdminChannel(DealerServer &s) : server(s), local(std::make_unique<QLocalServer>()) {}

@@ -61,6 +61,9 @@ public:
     // Bytes per second as the connection panel shows it: "Connect (1.5Kb)".
     static QString RateText(double bytesPerSecond);
 
+    // One tick of the 30-second reconnection timer (tests drive it directly).
+    void AutoConnectTick() { autoConnectTick(); }
+    bool AutoConnectTimerActive() const { return autoConnectTimer.isActive(); }
     // Ends the connection thread (program exit); the session is unusable after.
     void Shutdown();
 

@@ -70,6 +70,11 @@ void TcpClient::connectTo(int timeoutMs)
     input.clear();
     inputStart = 0;
 
+    // A port outside TCP's range (the settings accept 65536) must fail here
+    // rather than wrap round to another port in the resolver.
+    if (portNumber < 1 || portNumber > 65535)
+        fail("port out of range");
+
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;

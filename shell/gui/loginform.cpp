@@ -8,10 +8,35 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 #include "languagetables.h"
 #include "storedlogins.h"
 #include "translateform.h"
+#include "wiretext.h"
+
+namespace {
+
+// Refuses input that makes the text longer than the limit; texts set by the
+// program are not validated.
+class TypedLengthValidator : public QValidator {
+public:
+    TypedLengthValidator(QLineEdit *edit, int limit) : QValidator(edit), limit(limit)
+    {
+        // The length the text had before the change being validated.
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString &t) { lastLength = t.size(); });
+    }
+    State validate(QString &input, int &) const override
+    {
+        return input.size() > limit && input.size() > lastLength ? Invalid : Acceptable;
+    }
+
+private:
+    int limit;
+    qsizetype lastLength = 0;
+};
+
+} // namespace
 
 TfrmLogin::TfrmLogin(TStoredLogins &logins, QWidget *parent) : QDialog(parent), logins(logins)
 {
@@ -56,6 +81,9 @@ TfrmLogin::TfrmLogin(TStoredLogins &logins, QWidget *parent) : QDialog(parent), 
     grid->addLayout(buttons, 4, 0, 1, 3);
 
     connect(cb, &QComboBox::editTextChanged, this, &TfrmLogin::AccountChanged);
+    // Typing stops at 10 characters; a browsed path may be longer. (A
+    // maximum length on the edit would cut the browsed path too.)
+    edFileName->setValidator(new TypedLengthValidator(edFileName, TypedKeyFileLength));
     connect(Button3, &QPushButton::clicked, this, &TfrmLogin::BrowseKeyFile);
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -106,9 +134,16 @@ bool LoginDialog(TStoredLogins &logins, quint32 &account, QString &password, QSt
             return false;
         bool ok = false;
         const quint32 entered = form.cb->currentText().trimmed().toUInt(&ok);
-        if (!ok) {
+        if (!ok || entered == 0) {
             if (showStatus)
                 showStatus(MessageText(49));
+            continue;
+        }
+        // The stored record holds 150 bytes of path: a longer one is refused,
+        // not cut into a different file name.
+        if (EncodeWireText(form.edFileName->text()).size() > form.TLoginKeyFileCapacity) {
+            if (showStatus)
+                showStatus(MessageText(21));
             continue;
         }
         account = entered;

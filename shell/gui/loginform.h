@@ -32,6 +32,8 @@ public:
     QPushButton *Button2;
     QPushButton *Button1;
     QLabel *lb1, *lb2, *Label1;
+    static constexpr int TypedKeyFileLength = 10;
+    static constexpr int TLoginKeyFileCapacity = 150;
 
 private:
     TStoredLogins &logins;

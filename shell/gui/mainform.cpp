@@ -21,6 +21,7 @@
 #include "clientsession.h"
 #include "clientstate.h"
 #include "forexexception.h"
+#include "helpviewer.h"
 #include "keyfile.h"
 #include "languagetables.h"
 #include "loginform.h"
@@ -71,6 +72,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     };
     OpenFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     viewActions.Connected = [this] { return session->LoggedIn(); };
+    HelpFile = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kelvra.hlp"));
 
     mdi = new QMdiArea(this);
     setCentralWidget(mdi);
@@ -109,6 +111,8 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
 
 TMainForm::~TMainForm()
 {
+    if (helpViewer)
+        helpViewer->close();
     // The windows show the lists: they go first. Then the series (their bar
     // files are written), the connection thread, the state and the session.
     delete frmViewCurrency;
@@ -195,14 +199,19 @@ void TMainForm::buildActions()
     });
     WindowArrangeAll1 = newAction(86, 0, [this] { mdi->tileSubWindows(); });
     HelpAbout1 = newAction(4, 0, [this] {
-        QMessageBox::about(this, CaptionTextIn(IsEnglish(), 63),
-                           kProductTitle + QStringLiteral(" ") + QApplication::applicationVersion() +
-                               QStringLiteral("\n") + CaptionTextIn(IsEnglish(), 6));
+        QMessageBox::about(
+            this, CaptionTextIn(IsEnglish(), 63),
+            QStringLiteral("<b>%1</b> %2<br>%3<br><a href=\"mailto:dev@kelvra.local\">dev@kelvra.local</a> &middot; "
+                           "<a href=\"https://kelvra.local\">kelvra.local</a>")
+                .arg(kProductTitle, QApplication::applicationVersion().toHtmlEscaped(),
+                     CaptionTextIn(IsEnglish(), 6).toHtmlEscaped()));
     });
     help = newAction(78, 0, [this] {
-        // The help file lives beside the INI file.
-        const QString file = QFileInfo(paths.IniFile).dir().filePath(QStringLiteral("kelvra.hlp"));
-        OpenFile(file);
+        if (!helpViewer)
+            helpViewer = new THelpViewer(this);
+        helpViewer->OpenContents(HelpFile);
+        helpViewer->show();
+        helpViewer->raise();
     });
     mRus = new QAction(QStringLiteral("Русский"), this);
     mEng = new QAction(QStringLiteral("English"), this);

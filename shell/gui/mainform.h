@@ -20,6 +20,7 @@ class QMenu;
 class ClientSession;
 class ClientState;
 class TSeriesList;
+class THelpViewer;
 
 // The main window: owns the session (dispatcher and connection thread), the
 // client state and the series list; logs in, shows the connection in its
@@ -79,6 +80,9 @@ public:
     TfrmViewOrder *frmViewOrder;
     TfrmViewHistory *frmViewHistory;
     TfrmViewHistoryOrder *frmViewHistoryOrder;
+    // The help viewer, opened by the help menu; closed with the main window.
+    THelpViewer *HelpViewer() const { return helpViewer; }
+    QString HelpFile;  // kelvra.hlp beside the executable
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -106,6 +110,7 @@ private:
     std::unique_ptr<TSeriesList> series;
     TViewActions viewActions;
     std::vector<QAction *> allActions;
+    THelpViewer *helpViewer = nullptr;
     bool firstActivationDone = false;
     bool closing = false;
 };

@@ -198,6 +198,20 @@ TEST_F(ConnectionTest, UnreachableServersRotate)
     EXPECT_EQ(recorder.count(WM_CONNECTED), 0);
 }
 
+TEST_F(ConnectionTest, APortBeyondTcpFailsInsteadOfWrapping)
+{
+    ScriptedServer server([](ScriptedServer::Connection &c) { ScriptedServer::acceptLogin(c); });
+    // Taken modulo 65536 this would be the listening port.
+    const int port = server.port() + 65536;
+    thread.SetServerList(QStringLiteral("127.0.0.1"));
+    thread.SetPort(port);
+    thread.StartLogin(1001, QStringLiteral("demo"), TKeyRecord{});
+    ASSERT_TRUE(WaitUntil(
+        [&] { return recorder.sawStatus(QStringLiteral("Can't connect to 127.0.0.1:%1 server").arg(port)); }));
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(server.connections(), 0);
+}
+
 TEST_F(ConnectionTest, InvalidHeaderDisconnects)
 {
     ScriptedServer server([](ScriptedServer::Connection &c) {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "connectionsettings.h"
 #include "inifile.h"
@@ -82,6 +83,41 @@ TEST(LoginDialog, NonNumericAccountKeepsTheDialogAndOkStoresTheLogin)
     EXPECT_TRUE(logins.Find(1005)->LoginPassword.isEmpty());
     EXPECT_FALSE(LoginDialog(logins, account, password, keyFile, nullptr, nullptr,
                              [](TfrmLogin &) { return int(QDialog::Rejected); }));
+}
+
+TEST(LoginDialog, TypingIsLimitedButLongPathsAreRefusedNotCut)
+{
+    Widgets app;
+    TStoredLogins logins;
+    TfrmLogin form(logins);
+    form.edFileName->setFocus();
+    for (QChar c : QStringLiteral("abcdefghijkl"))
+        QTest::keyClick(form.edFileName, c.toLatin1());
+    EXPECT_EQ(form.edFileName->text(), QStringLiteral("abcdefghij"));
+    form.edFileName->setText(QStringLiteral("/long/browsed/path.prk"));
+    QTest::keyClick(form.edFileName, Qt::Key_Backspace);
+    EXPECT_EQ(form.edFileName->text(), QStringLiteral("/long/browsed/path.pr"));
+
+    quint32 account = 0;
+    QString password, keyFile;
+    QStringList status;
+    int shown = 0;
+    LoginDialog(
+        logins, account, password, keyFile, [&](const QString &s) { status << s; }, nullptr, [&](TfrmLogin &f) {
+            ++shown;
+            if (shown == 1) {
+                f.cb->setEditText(QStringLiteral("0"));  // not an account number
+            } else if (shown == 2) {
+                f.cb->setEditText(QStringLiteral("1001"));
+                f.edFileName->setText(QString(151, u'k'));
+            } else {
+                return int(QDialog::Rejected);
+            }
+            return int(QDialog::Accepted);
+        });
+    EXPECT_EQ(status, (QStringList{QStringLiteral("Incorrect login name"), QStringLiteral("Incorect value")}));
+    EXPECT_EQ(logins.Count(), 0);
+    EXPECT_EQ(account, 0u);
 }
 
 TEST(SetupDialog, WritesOnlyGoodValues)

@@ -5,10 +5,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 
 #include "clientsession.h"
 #include "clientstate.h"
 #include "dealerharness.h"
+#include "helpviewer.h"
 #include "languagetables.h"
 #include "mainform.h"
 #include "serieslist.h"
@@ -92,10 +94,23 @@ TEST_F(MainFormTest, StoredLoginWithPasswordLogsInAtOnce)
     if (const QByteArray shots = qgetenv("KELVRA_SCREENSHOTS"); !shots.isEmpty())
         form->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/mainform-en.png"));
 
-    // Closing the connection: no reconnection, trade actions off.
+    // A loss: panel 2 says so, the timer runs and each tick logs in again.
+    dealer.stop();
+    ASSERT_TRUE(WaitUntil([&] { return !form->Session().LoggedIn(); }, 15000));
+    EXPECT_EQ(panel(*form, 2), QStringLiteral("Disconnect"));
+    EXPECT_FALSE(form->ADisconnect->isEnabled());
+    EXPECT_TRUE(form->Session().AutoConnectTimerActive());
+    ASSERT_TRUE(dealer.start());
+    form->Session().Thread().SetPort(dealer.port());
+    form->Session().AutoConnectTick();
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn(); }));
+
+    // Closing the connection: the timer ticks on but logs in no more.
     form->ADisconnect->trigger();
     EXPECT_FALSE(form->Session().LoggedIn());
     EXPECT_FALSE(form->Session().AutoReconnect());
+    form->Session().AutoConnectTick();
+    EXPECT_FALSE(WaitUntil([&] { return form->Session().LoggedIn(); }, 1500));
     EXPECT_EQ(panel(*form, 2), QStringLiteral("Disconnect"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelvra"));
     EXPECT_FALSE(form->AReport->isEnabled());
@@ -178,6 +193,17 @@ TEST_F(MainFormTest, HistoryPeriodsReportAndLanguage)
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("second.html"))));
     EXPECT_EQ(panel(*form, 1), QStringLiteral("No connect"));
+}
+
+TEST_F(MainFormTest, HelpOpensAtItsContents)
+{
+    auto form = open();
+    form->HelpFile = QStringLiteral(KELVRA_HELP_FILE);
+    form->help->trigger();
+    ASSERT_NE(form->HelpViewer(), nullptr);
+    EXPECT_TRUE(form->HelpViewer()->isVisible());
+    EXPECT_TRUE(form->HelpViewer()->Browser()->toPlainText().contains(QStringLiteral("Contents")));
+    EXPECT_EQ(form->HelpViewer()->windowTitle(), QStringLiteral("Kelvra help"));
 }
 
 TEST_F(MainFormTest, RegistrationIsRememberedAndClosingSavesTheIni)
