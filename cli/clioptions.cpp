@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "barfile.h"
+
 namespace {
 
 const QStringList Commands = {QStringLiteral("quotes"),  QStringLiteral("instruments"), QStringLiteral("positions"),
                               QStringLiteral("orders"),  QStringLiteral("account"),     QStringLiteral("history"),
-                              QStringLiteral("order-history")};
+                              QStringLiteral("order-history"), QStringLiteral("bars")};
 
 bool takesValue(const QString &name)
 {
@@ -36,6 +38,10 @@ QString CliUsageText()
         "  account                            the account summary\n"
         "  history [--days D]                 account history (D = 0: all)\n"
         "  order-history [--days D]           order history (D = 0: all)\n"
+        "  bars SYMBOL TIMEFRAME [--count N]  the newest N bars (default: all) of the\n"
+        "                                     instrument at M1, M5, H1, H4, D1 or W1:\n"
+        "                                     end time, open, high, low, close; the\n"
+        "                                     bar file in data/ is completed and kept\n"
         "\n"
         "Options:\n"
         "  --home DIR       folder of kelvra.ini and data/ (also KELVRA_HOME)\n"
@@ -46,10 +52,19 @@ QString CliUsageText()
         "  --key FILE       private key file of an encrypted account\n"
         "  --lang en|ru     language of the texts (default: the INI file's)\n"
         "  --timeout S      longest wait for the login, each reply and, with --count,\n"
-        "                   each quote (default 20)\n"
+        "                   each quote; for bars also each part of the history\n"
+        "                   (default 20)\n"
         "  --help, --version\n"
         "\n"
         "Exit status: 0 done, 1 login failure, refused request or time-out, 2 usage error.\n");
+}
+
+int ParseTimeframe(const QString &text)
+{
+    for (int code = 1; !timeframeSuffix(code).isEmpty(); ++code)
+        if (text.compare(timeframeSuffix(code), Qt::CaseInsensitive) == 0)
+            return code;
+    return 0;
 }
 
 QString CliVersionText()
@@ -68,6 +83,18 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList &arguments, QString
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString arg = arguments.at(i);
         if (!arg.startsWith(QStringLiteral("--"))) {
+            if (o.command == QStringLiteral("bars") && o.symbol.isEmpty()) {
+                o.symbol = arg.trimmed();
+                if (o.symbol.isEmpty())
+                    return fail(QStringLiteral("empty instrument name"));
+                continue;
+            }
+            if (o.command == QStringLiteral("bars") && o.timeframe == 0) {
+                o.timeframe = ParseTimeframe(arg);
+                if (o.timeframe == 0)
+                    return fail(QStringLiteral("unknown timeframe: %1 (M1, M5, H1, H4, D1 or W1)").arg(arg));
+                continue;
+            }
             if (!o.command.isEmpty())
                 return fail(QStringLiteral("unexpected argument: %1").arg(arg));
             if (!Commands.contains(arg))
@@ -139,8 +166,13 @@ std::optional<TCliOptions> ParseCliOptions(const QStringList &arguments, QString
         return o;
     if (o.command.isEmpty())
         return fail(QStringLiteral("no command given"));
-    if ((o.count > 0 || o.seconds > 0) && o.command != QStringLiteral("quotes"))
-        return fail(QStringLiteral("--count and --seconds belong to quotes"));
+    const bool bars = o.command == QStringLiteral("bars");
+    if (bars && o.timeframe == 0)
+        return fail(QStringLiteral("bars needs an instrument and a timeframe"));
+    if (o.count > 0 && o.command != QStringLiteral("quotes") && !bars)
+        return fail(QStringLiteral("--count belongs to quotes and bars"));
+    if (o.seconds > 0 && o.command != QStringLiteral("quotes"))
+        return fail(QStringLiteral("--seconds belongs to quotes"));
     if (o.count > 0 && o.seconds > 0)
         return fail(QStringLiteral("give either --count or --seconds"));
     if (o.days >= 0 && o.command != QStringLiteral("history") && o.command != QStringLiteral("order-history"))

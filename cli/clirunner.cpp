@@ -1,5 +1,6 @@
 #include "clirunner.h"
 
+#include <memory>
 #include <set>
 
 #include <QElapsedTimer>
@@ -16,8 +17,10 @@
 #include "inifile.h"
 #include "keyfile.h"
 #include "languagetables.h"
+#include "serieslist.h"
 #include "storedlogins.h"
 #include "textview.h"
+#include "units.h"
 
 namespace {
 
@@ -51,6 +54,8 @@ std::set<quint8> neededReplies(const QString &command)
         return {cmdGetInstruments, cmdGetOrders};
     if (command == QStringLiteral("history"))
         return {cmdGetInstruments, cmdGetAccount, cmdGetAccountHistory};
+    if (command == QStringLiteral("bars"))
+        return {cmdGetSysVariables, cmdGetInstruments};
     return {cmdGetInstruments, cmdGetOrderHistory};
 }
 
@@ -70,6 +75,12 @@ private:
     void printQuote(const TUserCurrency &instrument);
     void restartTimeout();
     QString statusText();
+    // bars: the series list, the one series and its history request.
+    bool prepareSeries();
+    void requestSeries();
+    void onSeriesChanged(uint32_t key);
+    void printBars();
+    void saveSeries();
 
     const TCliOptions &options;
     QTextStream &out;
@@ -79,9 +90,13 @@ private:
     QString password;
     TKeyRecord key{};
     TConnectionSettings connection;
+    TKelvraPaths paths;
 
     ClientSession session;
     ClientState state{session};
+    std::unique_ptr<TSeriesList> seriesList;
+    TSerData *series = nullptr;
+    bool seriesWaiting = false;  // its history request is outstanding
     QEventLoop loop;
     QTimer timeout;
     QTimer watcher;
@@ -95,7 +110,7 @@ private:
 
 bool CliRun::prepare()
 {
-    const TKelvraPaths paths = ResolvePaths(options.home);
+    paths = ResolvePaths(options.home);
     TIniFile ini;
     if (!ini.Load(paths.IniFile))
         err << "kelvra-cli: " << ini.ErrorText() << " (" << paths.IniFile << "), using defaults\n";
@@ -189,6 +204,14 @@ void CliRun::watch()
 {
     if (done)
         return;
+    // The history wait ended without its last part: an error reply, a
+    // damaged last part or the dispatcher's reset.
+    if (seriesWaiting && series->Ready == 1) {
+        seriesWaiting = false;
+        const QString status = statusText();
+        fail(status.isEmpty() ? QStringLiteral("kelvra-cli: the history request failed") : status);
+        return;
+    }
     // The attempt ended without a session (refused login, no server), or the
     // session is gone.
     const TConnectThread &thread = session.Thread();
@@ -226,6 +249,10 @@ void CliRun::printResult()
             out << view.FooterText().trimmed() << '\n';
         list.DetachView();
     };
+    if (command == QStringLiteral("bars")) {
+        requestSeries();
+        return;
+    }
     if (command == QStringLiteral("quotes")) {
         streaming = true;
         timeout.stop();
@@ -251,9 +278,87 @@ void CliRun::printResult()
     finish(0);
 }
 
+bool CliRun::prepareSeries()
+{
+    if (!CreateDataDir(paths)) {
+        err << "kelvra-cli: cannot create the data folder " << paths.DataDir << "\n";
+        exitCode = ExitFailure;
+        return false;
+    }
+    seriesList = std::make_unique<TSeriesList>(session, paths.DataDir, [this](int id) {
+        const TUserCurrency *instrument = state.Lists().Instruments.FindRecord(id);
+        return instrument ? instrument->Name : QString();
+    });
+    // As in the desktop client: every applied system-variables reply starts
+    // the list (it registers its tick handler once per connection).
+    QObject::connect(&state, &ClientState::sysVariablesLoaded, &loop, [this] { seriesList->Start(); });
+    QObject::connect(seriesList.get(), &TSeriesList::seriesChanged, &loop,
+                     [this](uint32_t key) { onSeriesChanged(key); });
+    return true;
+}
+
+void CliRun::requestSeries()
+{
+    const qint32 id = state.Lists().Instruments.IdByName(options.symbol);
+    if (id < 0) {
+        fail(QStringLiteral("kelvra-cli: unknown instrument: %1").arg(options.symbol));
+        return;
+    }
+    // Loads the bar file and asks for the bars from its newest one on.
+    series = seriesList->FindOrCreate(id, options.timeframe);
+    if (series->Ready != 0) {
+        const QString status = statusText();
+        fail(status.isEmpty() ? QStringLiteral("kelvra-cli: the history request was not sent") : status);
+        return;
+    }
+    seriesWaiting = true;
+    restartTimeout();
+}
+
+void CliRun::onSeriesChanged(uint32_t key)
+{
+    if (done || !seriesWaiting || !series || key != series->Key)
+        return;
+    if (series->Ready == 0) {  // more parts follow
+        restartTimeout();
+        return;
+    }
+    seriesWaiting = false;
+    printBars();
+    finish(0);
+}
+
+void CliRun::printBars()
+{
+    const int count = series->Count();
+    const int first = options.count > 0 && options.count < count ? count - int(options.count) : 0;
+    for (int i = first; i < count; ++i)
+        out << MinuteTimeText(series->Time()[i], false) << '\t' << PriceText(PriceFromDouble(series->Open()[i]))
+            << '\t' << PriceText(PriceFromDouble(series->High()[i])) << '\t'
+            << PriceText(PriceFromDouble(series->Low()[i])) << '\t'
+            << PriceText(PriceFromDouble(series->Close()[i])) << '\n';
+}
+
+void CliRun::saveSeries()
+{
+    if (!series)
+        return;
+    const QString path = series->BarFileName(paths.DataDir);
+    if (series->Last >= 0 && series->Modified && !path.isEmpty()) {
+        if (series->SaveBarFile(paths.DataDir)) {
+            series->Modified = false;  // written: the list has nothing left to save
+        } else {
+            err << "kelvra-cli: cannot write the bar file " << path << "\n";
+            exitCode = ExitFailure;
+        }
+    }
+}
+
 int CliRun::run()
 {
     if (!prepare())
+        return exitCode;
+    if (options.command == QStringLiteral("bars") && !prepareSeries())
         return exitCode;
 
     waiting = neededReplies(options.command);
@@ -291,6 +396,8 @@ int CliRun::run()
     loop.exec();
     watcher.stop();
     timeout.stop();
+    saveSeries();
+    seriesList.reset();
     session.Shutdown();
     return exitCode;
 }

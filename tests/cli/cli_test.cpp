@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "barfile.h"
 #include "clioptions.h"
 #include "clirunner.h"
 #include "commands.h"
@@ -254,4 +256,156 @@ TEST(CliProcess, ExitStatusesOfTheProgram)
     std::tie(code, out, err) = run({u"--home"_qs, home.path(), u"instruments"_qs});
     EXPECT_EQ(code, 2);
     EXPECT_TRUE(err.contains(u"--account"_qs));
+}
+
+// ---- bars -------------------------------------------------------------------
+
+namespace {
+
+struct Bar {
+    int32_t time, high, low, open, close;
+};
+
+wire::Bytes barBytes(const Bar &b)
+{
+    wire::Bytes out(20);
+    const int32_t v[5] = {b.time, b.high, b.low, b.open, b.close};
+    for (int f = 0; f < 5; ++f)
+        PutU32(out.data() + 4 * f, uint32_t(v[f]));
+    return out;
+}
+
+void setBars(FakeDealer &dealer, const std::vector<Bar> &bars, size_t perPacket)
+{
+    std::vector<wire::Bytes> records;
+    for (const Bar &b : bars)
+        records.push_back(barBytes(b));
+    dealer.setList(cmdGetHistoryBars, records, perPacket);
+}
+
+std::vector<TPacketBuffer> historyRequests(const FakeDealer &dealer)
+{
+    std::vector<TPacketBuffer> out;
+    for (const TPacketBuffer &p : dealer.received())
+        if (p[hdr::Code] == cmdGetHistoryBars)
+            out.push_back(p);
+    return out;
+}
+
+std::vector<BarFileRecord> fileBars(const QString &path)
+{
+    std::vector<BarFileRecord> out;
+    readBarFile(path, [&](const BarFileRecord &r) { out.push_back(r); });
+    return out;
+}
+
+// Hour bars labelled 11:00, 12:00, ... on 2004-05-03.
+constexpr int32_t kH11 = kMay3 - 5 + 60;
+
+} // namespace
+
+TEST(CliOptions, BarsTakeAnInstrumentAndATimeframe)
+{
+    QString error;
+    auto o = ParseCliOptions({u"bars"_qs, u"EURUSD"_qs, u"h4"_qs, u"--count"_qs, u"7"_qs}, &error);
+    ASSERT_TRUE(o) << error.toStdString();
+    EXPECT_EQ(o->symbol, u"EURUSD");
+    EXPECT_EQ(o->timeframe, 4);
+    EXPECT_EQ(o->count, 7);
+    EXPECT_EQ(ParseTimeframe(u"W1"_qs), 6);
+    EXPECT_EQ(ParseTimeframe(u"M1"_qs), 1);
+    EXPECT_EQ(ParseTimeframe(u"H2"_qs), 0);
+    EXPECT_EQ(ParseTimeframe(u""_qs), 0);
+    for (const QStringList &bad :
+         {QStringList{u"bars"_qs}, QStringList{u"bars"_qs, u"EURUSD"_qs}, QStringList{u"bars"_qs, u"EURUSD"_qs, u"H2"_qs},
+          QStringList{u"bars"_qs, u"EURUSD"_qs, u"H1"_qs, u"M5"_qs},
+          QStringList{u"bars"_qs, u"EURUSD"_qs, u"H1"_qs, u"--seconds"_qs, u"2"_qs},
+          QStringList{u"bars"_qs, u"EURUSD"_qs, u"H1"_qs, u"--days"_qs, u"2"_qs},
+          QStringList{u"bars"_qs, u" "_qs, u"H1"_qs}}) {
+        EXPECT_FALSE(ParseCliOptions(bad, &error)) << bad.join(u' ').toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+}
+
+TEST_F(Cli, BarsPrintTheNewestAndTheNextRunAsksFromTheFilesNewestBar)
+{
+    // Five hour bars in three packets, the newest in the middle of the list
+    // (the series orders them), one in between.
+    setBars(dealer,
+            {{kH11, 12060, 12040, 12045, 12050},
+             {kH11 + 60, 12080, 12050, 12050, 12070},
+             {kH11 + 240, 12110, 12090, 12100, 12095},
+             {kH11 + 120, 12090, 12060, 12070, 12085},
+             {kH11 + 180, 12100, 12080, 12085, 12099}},
+            2);
+    Result r = runCli(args({u"bars"_qs, u"EURUSD"_qs, u"H1"_qs, u"--count"_qs, u"3"_qs}));
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, u"03.05.2004 13:00\t1.2070\t1.2090\t1.2060\t1.2085\n"
+                     u"03.05.2004 14:00\t1.2085\t1.2100\t1.2080\t1.2099\n"
+                     u"03.05.2004 15:00\t1.2100\t1.2110\t1.2090\t1.2095\n"_qs);
+    std::vector<TPacketBuffer> asked = historyRequests(dealer);
+    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_EQ(asked[0].size(), size_t(hdr::Data) + 12);
+    EXPECT_EQ(GetU16(&asked[0][hdr::Data]), 1);
+    EXPECT_EQ(asked[0][hdr::Data + 2], 2);
+    EXPECT_EQ(asked[0][hdr::Data + 3], 3);
+    EXPECT_EQ(GetU32(&asked[0][hdr::Data + 4]), 0u);  // nothing held yet
+    EXPECT_EQ(GetU32(&asked[0][hdr::Data + 8]), 0x00FFFFFFu);
+
+    const QString path = home.filePath(u"data/EURUSDH1.da0"_qs);
+    std::vector<BarFileRecord> file = fileBars(path);
+    ASSERT_EQ(file.size(), 5u);
+    EXPECT_EQ(file.back().time, kH11 + 240);
+    EXPECT_EQ(file[2].open, 12070);
+    EXPECT_FALSE(QFile::exists(home.filePath(u"kelvra.ini"_qs)));
+
+    // The second run: the newest bar again (moved on) and a newer one.
+    setBars(dealer, {{kH11 + 240, 12130, 12080, 12000, 12120}, {kH11 + 300, 12125, 12115, 12120, 12118}}, 0);
+    r = runCli(args({u"bars"_qs, u"EURUSD"_qs, u"H1"_qs, u"--count"_qs, u"2"_qs}));
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    asked = historyRequests(dealer);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(int32_t(GetU32(&asked[1][hdr::Data + 4])), kH11 + 240);
+    // Merged: the open kept, high and low widened, the close taken.
+    EXPECT_EQ(r.out, u"03.05.2004 15:00\t1.2100\t1.2130\t1.2080\t1.2120\n"
+                     u"03.05.2004 16:00\t1.2120\t1.2125\t1.2115\t1.2118\n"_qs);
+    file = fileBars(path);
+    ASSERT_EQ(file.size(), 6u);
+    EXPECT_EQ(file[0].time, kH11);
+    EXPECT_EQ(file[5].close, 12118);
+}
+
+TEST_F(Cli, BarsFailuresExitNonZero)
+{
+    // The server refuses the history: its text, and no file.
+    dealer.setError(cmdGetHistoryBars, 3);
+    Result r = runCli(args({u"bars"_qs, u"USDJPY"_qs, u"D1"_qs}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.trimmed(), u"Record not found");
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_FALSE(QFile::exists(home.filePath(u"data/USDJPYD1.da0"_qs)));
+
+    // Not an instrument of the dealer: nothing is asked.
+    r = runCli(args({u"bars"_qs, u"XAUUSD"_qs, u"D1"_qs}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(u"unknown instrument: XAUUSD"_qs)) << r.err.toStdString();
+    EXPECT_EQ(historyRequests(dealer).size(), 1u);
+
+    // No answer within the time-out; what had come is kept.
+    dealer.setSilent(cmdGetHistoryBars);
+    r = runCli(args({u"bars"_qs, u"EURUSD"_qs, u"M5"_qs, u"--timeout"_qs, u"0.5"_qs}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(Cli, BarsReportABarFileThatCannotBeWritten)
+{
+    setBars(dealer, {{kH11, 12060, 12040, 12045, 12050}}, 0);
+    // A folder where the file should be: the bars are printed, the failure told.
+    ASSERT_TRUE(QDir(home.path()).mkpath(u"data/EURUSDH1.da0"_qs));
+    const Result r = runCli(args({u"bars"_qs, u"EURUSD"_qs, u"H1"_qs}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, u"03.05.2004 11:00\t1.2045\t1.2060\t1.2040\t1.2050\n"_qs);
+    EXPECT_TRUE(r.err.contains(u"EURUSDH1.da0"_qs)) << r.err.toStdString();
 }
