@@ -6,6 +6,7 @@
 #include "languagetables.h"
 #include "mainform.h"
 #include "storedlogins.h"
+#include "tradewiring.h"
 #include "wiretext.h"
 
 int main(int argc, char **argv)
@@ -36,6 +37,7 @@ int main(int argc, char **argv)
         qWarning("The windows-1251 code page is not available; texts outside ASCII will be garbled.");
 
     TMainForm window(ResolvePaths(parser.value(home)));
+    ConnectTradeDialogs(window);
     if (parser.isSet(lang))
         window.SetLanguage(parser.value(lang) != QStringLiteral("ru"));
     if (parser.isSet(host))

@@ -33,6 +33,7 @@ void WriteOrderRecord(uint8_t *out, const TOrderFields &o)
     out[7] = o.Side;
     out[8] = o.OrderType;
     PutU32(out + 9, o.Time);
+    PutU32(out + 13, o.Reserved);
     out[17] = o.Lots;
     PutU32(out + 18, o.TakeProfit);
     PutU32(out + 22, o.StopLoss);

@@ -63,6 +63,7 @@ struct TOrderFields {
     uint8_t Side = 0;        // 1 buy, 2 sell: market positions only
     uint8_t OrderType = 0;   // 1 market buy, 6 market sell, 2..5 pending
     uint32_t Time = 0;
+    uint32_t Reserved = 0;   // carried back as the server sent it
     uint8_t Lots = 0;
     uint32_t TakeProfit = 0; // 0 = none
     uint32_t StopLoss = 0;   // 0 = none
