@@ -49,6 +49,9 @@ TCMListView::~TCMListView()
     // The records must not keep pointers into rows that are going away.
     if (attached && detachList)
         detachList();
+    // The base classes' destruction must not call back into this one.
+    selectionModel()->disconnect(this);
+    rowModel->disconnect(this);
 }
 
 void TCMListView::SetColumns(std::vector<TListColumn> columns)

@@ -49,6 +49,7 @@ TfrmBase::~TfrmBase()
     // The list outlives the window: it must forget the rows first.
     if (lv->Attached())
         lv->Detach();
+    lv->disconnect(this);
 }
 
 void TfrmBase::OpenByUser()
@@ -139,10 +140,19 @@ TfrmViewCurrency::TfrmViewCurrency(TClientLists &lists, TViewActions &acts, QWid
             actions->OpenChart(selectedId(), 1);
     });
     connect(lv, &TCMListView::selectedRowChanged, this, &TfrmViewCurrency::selectionChanged);
-    connect(lv, &TCMListView::destroyed, this, [this] { shownSelected = nullptr; });
     connect(&lv->Rows(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { shownSelected = nullptr; });
     connect(&lv->Rows(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { shownSelected = nullptr; });
     UpdateActions();
+}
+
+TfrmViewCurrency::~TfrmViewCurrency()
+{
+    // The rows go while this window is still whole; after that nothing of
+    // the list may call back into it.
+    if (lv->Attached())
+        lv->Detach();
+    lv->disconnect(this);
+    lv->Rows().disconnect(this);
 }
 
 void TfrmViewCurrency::selectionChanged(TListRow *row)
@@ -204,6 +214,13 @@ TfrmViewOpenDeal::TfrmViewOpenDeal(TClientLists &lists, TViewActions &acts, QWid
     UpdateActions();
 }
 
+TfrmViewOpenDeal::~TfrmViewOpenDeal()
+{
+    if (lv->Attached())
+        lv->Detach();
+    lv->disconnect(this);
+}
+
 TUserDeal *TfrmViewOpenDeal::SelectedDeal() const { return dynamic_cast<TUserDeal *>(lv->SelectedRecord()); }
 
 void TfrmViewOpenDeal::UpdateActions()
@@ -258,6 +275,13 @@ TfrmViewOrder::TfrmViewOrder(TClientLists &lists, TViewActions &acts, QWidget *p
             actions->OpenOrder(o);
     });
     UpdateActions();
+}
+
+TfrmViewOrder::~TfrmViewOrder()
+{
+    if (lv->Attached())
+        lv->Detach();
+    lv->disconnect(this);
 }
 
 TUserOrder *TfrmViewOrder::SelectedOrder() const { return dynamic_cast<TUserOrder *>(lv->SelectedRecord()); }

@@ -74,6 +74,7 @@ class TfrmViewCurrency : public TfrmBase {
     Q_OBJECT
 public:
     TfrmViewCurrency(TClientLists &lists, TViewActions &actions, QWidget *parent = nullptr);
+    ~TfrmViewCurrency() override;
     void UpdateActions() override;
     TUserCurrency *SelectedInstrument() const;
     QAction *AOpenDeal, *AOpenOrder;
@@ -88,6 +89,7 @@ class TfrmViewOpenDeal : public TfrmBase {
     Q_OBJECT
 public:
     TfrmViewOpenDeal(TClientLists &lists, TViewActions &actions, QWidget *parent = nullptr);
+    ~TfrmViewOpenDeal() override;
     void UpdateActions() override;
     TUserDeal *SelectedDeal() const;
     QAction *AEdit, *ANew, *AReverse, *AOpenOrder;
@@ -97,6 +99,7 @@ class TfrmViewOrder : public TfrmBase {
     Q_OBJECT
 public:
     TfrmViewOrder(TClientLists &lists, TViewActions &actions, QWidget *parent = nullptr);
+    ~TfrmViewOrder() override;
     void UpdateActions() override;
     TUserOrder *SelectedOrder() const;
     QAction *AEdit, *ANew, *AOpenDeal, *AEditGroup, *ANewGroup;
