@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgmp-dev libsqlite3-dev libsimpleini-dev
-  dbus dbus-bin
+  dbus dbus-bin fonts-dejavu-core
 )
 
 install_packages() {
