@@ -61,7 +61,7 @@ case "$cmd" in
     install_packages
     configure_and_build build-release Release -DKELVRA_BUILD_TESTS=OFF
     for b in "$ROOT"/build-release/bench/*; do
-      [ -x "$b" ] || continue
+      [ -f "$b" ] && [ -x "$b" ] || continue
       echo "== $(basename "$b")"
       "$b" --benchmark_min_time=0.2
     done
