@@ -808,29 +808,48 @@ void AccountBook::rollover()
 
 // ---- mail and chat
 
-std::vector<uint32_t> AccountBook::unconfirmedMail(uint32_t account) const
+namespace {
+
+// Mail and chat messages are kept alike: by id, owned by an account,
+// listed until the client confirms them.
+template <class Item, class Pick>
+std::vector<uint32_t> unconfirmedIds(const std::map<uint32_t, Item> &items, uint32_t account, Pick listed)
 {
     std::vector<uint32_t> out;
-    for (const auto &[id, m] : mailbox)
-        if (m.account == account && !m.confirmed)
+    for (const auto &[id, item] : items)
+        if (item.account == account && !item.confirmed && listed(item))
             out.push_back(id);
     return out;
 }
 
+// Works on the const and the mutable map alike.
+template <class Map>
+auto ownedItem(Map &items, uint32_t account, uint32_t id) -> decltype(&items.begin()->second)
+{
+    auto it = items.find(id);
+    return it == items.end() || it->second.account != account ? nullptr : &it->second;
+}
+
+} // namespace
+
+std::vector<uint32_t> AccountBook::unconfirmedMail(uint32_t account) const
+{
+    return unconfirmedIds(mailbox, account, [](const Mail &) { return true; });
+}
+
 const Mail *AccountBook::mail(uint32_t account, uint32_t id) const
 {
-    auto it = mailbox.find(id);
-    return it == mailbox.end() || it->second.account != account ? nullptr : &it->second;
+    return ownedItem(mailbox, account, id);
 }
 
 void AccountBook::confirmMail(uint32_t account, uint32_t id)
 {
-    auto it = mailbox.find(id);
-    if (it == mailbox.end() || it->second.account != account || it->second.confirmed)
+    Mail *m = ownedItem(mailbox, account, id);
+    if (!m || m->confirmed)
         return;
     Storage::Transaction tx(storage);
-    it->second.confirmed = true;
-    storage.putMail(it->second);
+    m->confirmed = true;
+    storage.putMail(*m);
     tx.commit();
 }
 
@@ -856,27 +875,22 @@ Outcome AccountBook::sendMail(uint32_t account, const std::string &sender, const
 
 std::vector<uint32_t> AccountBook::unconfirmedMessages(uint32_t account) const
 {
-    std::vector<uint32_t> out;
-    for (const auto &[id, m] : chat)
-        if (m.account == account && m.fromDealer && !m.confirmed)
-            out.push_back(id);
-    return out;
+    return unconfirmedIds(chat, account, [](const ChatMessage &m) { return m.fromDealer; });
 }
 
 const ChatMessage *AccountBook::message(uint32_t account, uint32_t id) const
 {
-    auto it = chat.find(id);
-    return it == chat.end() || it->second.account != account ? nullptr : &it->second;
+    return ownedItem(chat, account, id);
 }
 
 void AccountBook::confirmMessage(uint32_t account, uint32_t id)
 {
-    auto it = chat.find(id);
-    if (it == chat.end() || it->second.account != account || it->second.confirmed)
+    ChatMessage *m = ownedItem(chat, account, id);
+    if (!m || m->confirmed)
         return;
     Storage::Transaction tx(storage);
-    it->second.confirmed = true;
-    storage.putMessage(it->second);
+    m->confirmed = true;
+    storage.putMessage(*m);
     tx.commit();
 }
 
