@@ -26,6 +26,9 @@ install_packages() {
 }
 
 JOBS=${KELVRA_JOBS:-$(nproc)}
+# ccache keys paths inside the checkout relative to it, so a fresh clone in
+# another folder (as CI makes) compiles from the cache of earlier builds.
+export CCACHE_BASEDIR="$ROOT"
 
 configure_and_build() {  # dir buildtype [extra cmake args...]
   local dir=$1 type=$2; shift 2

@@ -1,5 +1,9 @@
 # Compiler warnings and the optional sanitizer configuration for every target.
 add_compile_options(-Wall -Wextra)
+# Debug information names files relative to the checkout, so a clone in
+# another folder compiles to the same objects and ccache (with its base
+# directory set to the checkout, see run.sh) reuses what an earlier build made.
+add_compile_options(-fdebug-prefix-map=${CMAKE_SOURCE_DIR}=.)
 if(KELVRA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
