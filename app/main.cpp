@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 #include "clientsession.h"
 #include "homepaths.h"
 #include "languagetables.h"
 #include "mainform.h"
+#include "signalclose.h"
 #include "storedlogins.h"
 #include "tradewiring.h"
 #include "wiretext.h"
@@ -14,6 +16,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelvra"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelvra"));
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -28,9 +31,12 @@ int main(int argc, char **argv)
                                QStringLiteral("number"));
     QCommandLineOption password({QStringLiteral("password")}, QStringLiteral("Password of the account."),
                                 QStringLiteral("text"));
+    QCommandLineOption key({QStringLiteral("key")},
+                           QStringLiteral("Private key file for the --account login (else the stored one)."),
+                           QStringLiteral("file"));
     QCommandLineOption lang({QStringLiteral("lang")}, QStringLiteral("Interface language: en or ru."),
                             QStringLiteral("language"));
-    parser.addOptions({home, host, port, account, password, lang});
+    parser.addOptions({home, host, port, account, password, key, lang});
     parser.process(app);
 
     if (!WireCodecAvailable())
@@ -38,6 +44,8 @@ int main(int argc, char **argv)
 
     TMainForm window(ResolvePaths(parser.value(home)));
     ConnectTradeDialogs(window);
+    // A logout, kill or Ctrl+C closes the program as its close box does.
+    TSignalCloser signalCloser([&window](int) { window.CloseForSignal(); });
     if (parser.isSet(lang))
         window.SetLanguage(parser.value(lang) != QStringLiteral("ru"));
     if (parser.isSet(host))
@@ -45,18 +53,21 @@ int main(int argc, char **argv)
     if (parser.isSet(port))
         window.Session().Thread().SetPort(parser.value(port).toInt());
     if (parser.isSet(account)) {
-        // A login given here becomes the saved one, as if entered in the dialog.
-        window.Logins().SavedAccount = parser.value(account).toUInt();
-        window.Logins().SavedPassword = parser.value(password);
-        window.Logins().StoreLogin(TLoginRecord::Make(window.Logins().SavedAccount, window.Logins().SavedPassword,
-                                                      QString(), true));
-        window.Logins().SaveLogins(window.Ini());
-        window.Ini().Save();
+        bool ok = false;
+        const quint32 number = parser.value(account).toUInt(&ok);
+        if (!ok || number == 0) {
+            qCritical("--account needs an account number from 1 to 4294967295");
+            return 2;
+        }
+        // Taken at the first activation instead of the stored login, and
+        // remembered with its password as if entered in the login dialog.
+        window.SetCommandLineLogin(number, parser.value(password),
+                                   parser.isSet(key) ? std::optional<QString>(QFileInfo(parser.value(key)).absoluteFilePath()) : std::nullopt);
     }
     window.show();
-    if (parser.isSet(account)) {
-        window.Session().SetAutoReconnect(true);
-        window.Login(window.Logins().SavedAccount, window.Logins().SavedPassword);
-    }
+    // A signal may come while a box of the first activation runs, before
+    // the event loop: that loop must not start then.
+    if (window.ClosedForSignal())
+        return 0;
     return app.exec();
 }

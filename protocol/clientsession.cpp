@@ -135,12 +135,19 @@ void ClientSession::disconnectedHandling()
 
 void ClientSession::autoConnectTick()
 {
-    if (!loggedIn && autoReconnect)
-        Login(savedAccount, savedPassword, savedKey);
+    if (loggedIn || !autoReconnect)
+        return;
+    TKeyRecord key = savedKey;
+    if (ReloadKey && !ReloadKey(key))
+        return;
+    Login(savedAccount, savedPassword, key);
 }
 
-bool ClientSession::SendCommand(TCommandPtr command, TNotifyEvent onCancel, TPacketEvent onReply)
+bool ClientSession::SendCommand(TCommandPtr command, TNotifyEvent onCancel, TPacketEvent onReply,
+                                TFxEvent **replyEvent)
 {
+    if (replyEvent)
+        *replyEvent = nullptr;
     if (!loggedIn || !thread) {
         SetPanelText(PanelStatus, MessageText(32));
         return false;
@@ -150,8 +157,11 @@ bool ClientSession::SendCommand(TCommandPtr command, TNotifyEvent onCancel, TPac
     const uint16_t id = command->Id;
     const bool noReply = command->NoReply;
     dispatcher->PushOutgoing(std::move(command));
-    if (!noReply)
-        dispatcher->AddReplyEvent(code, id, std::move(onCancel), std::move(onReply));
+    if (!noReply) {
+        TFxEvent *event = dispatcher->AddReplyEvent(code, id, std::move(onCancel), std::move(onReply));
+        if (replyEvent)
+            *replyEvent = event;
+    }
     SetPanelText(PanelStatus, QString());
     return true;
 }

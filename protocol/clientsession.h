@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include <QElapsedTimer>
@@ -43,8 +44,11 @@ public:
     QString SavedPassword() const { return savedPassword; }
 
     // Numbers and queues a command and waits for its reply; "No connect"
-    // and false when not logged in (the command is freed).
-    bool SendCommand(TCommandPtr command, TNotifyEvent onCancel, TPacketEvent onReply);
+    // and false when not logged in (the command is freed). replyEvent, when
+    // given, receives the reply event (null for a no-reply command), so that
+    // a caller that stops waiting can remove it with Dispatcher().RemoveEvent.
+    bool SendCommand(TCommandPtr command, TNotifyEvent onCancel, TPacketEvent onReply,
+                     TFxEvent **replyEvent = nullptr);
     // The session's own requests: the reply event is registered before
     // queuing, even for a no-reply command; nothing at all when logged out.
     void SendRequest(TCommandPtr command, TPacketEvent onReply);
@@ -60,6 +64,11 @@ public:
     void Pump();
     // Bytes per second as the connection panel shows it: "Connect (1.5Kb)".
     static QString RateText(double bytesPerSecond);
+
+    // Asked at each automatic reconnection for the key record to log in
+    // with, so a key file changed or removed meanwhile is noticed; false
+    // means no attempt this time. Unset: the key of the last login is used.
+    std::function<bool(TKeyRecord &key)> ReloadKey;
 
     // One tick of the 30-second reconnection timer (tests drive it directly).
     void AutoConnectTick() { autoConnectTick(); }

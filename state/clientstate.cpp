@@ -220,7 +220,8 @@ void ClientState::SetOrderHistoryDays(int days)
 
 QString ClientState::WindowTitle(quint32 account) const
 {
-    return QString::asprintf("%s <%d>", lists.SysVars.Title.toUtf8().constData(), int(account));
+    // Account numbers are unsigned: those above 2^31 - 1 must not show negative.
+    return QString::asprintf("%s <%u>", lists.SysVars.Title.toUtf8().constData(), unsigned(account));
 }
 
 bool ClientState::replyOk(TUserCmdRply *packet)

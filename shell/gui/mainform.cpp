@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
@@ -25,16 +26,24 @@
 #include "keyfile.h"
 #include "languagetables.h"
 #include "loginform.h"
+#include "qttranslations.h"
 #include "serieslist.h"
 #include "setupform.h"
+#include "shelllog.h"
+#include "statuspanel.h"
 #include "textformat.h"
 #include "translateform.h"
 #include "units.h"
+
+Q_LOGGING_CATEGORY(lcShell, "kelvra.shell", QtWarningMsg)
 
 namespace {
 
 constexpr int kPanelWidths[4] = {50, 50, 90, 80};
 const QString kProductTitle = QStringLiteral("Kelvra");
+// Where the report's save dialog starts: the folder used last.
+const QString kReportSection = QStringLiteral("report");
+const QString kReportFolderKey = QStringLiteral("folder");
 
 } // namespace
 
@@ -56,23 +65,36 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     });
 
     ShowMessage = [this](const QString &text) {
+        qCDebug(lcShell).noquote() << "message box:" << text;
         QMessageBox box(QMessageBox::Information, kProductTitle, text, QMessageBox::Ok, this);
         box.setFont(QFont(QStringLiteral("Tahoma")));
         box.exec();
     };
-    ShowError = [this](const QString &text) { QMessageBox::critical(this, kProductTitle, text); };
+    ShowError = [this](const QString &text) {
+        qCDebug(lcShell).noquote() << "message box:" << text;
+        QMessageBox::critical(this, kProductTitle, text);
+    };
     RunLoginDialog = [this](quint32 &account, QString &password, QString &keyFile) {
         return LoginDialog(logins, account, password, keyFile, [this](const QString &s) { ShowStatus(s); }, this);
     };
     ChooseReportFile = [this] {
-        QFileDialog sv(this, CaptionTextIn(IsEnglish(), 97), QStringLiteral("report"), QStringLiteral("*.html"));
+        QFileDialog sv(this, CaptionTextIn(IsEnglish(), 97), QDir(ReportFolder()).filePath(QStringLiteral("report")),
+                       QStringLiteral("*.html"));
         sv.setAcceptMode(QFileDialog::AcceptSave);
         sv.setDefaultSuffix(QStringLiteral("html"));
-        return sv.exec() == QDialog::Accepted && !sv.selectedFiles().isEmpty() ? sv.selectedFiles().first() : QString();
+        if (sv.exec() != QDialog::Accepted || sv.selectedFiles().isEmpty())
+            return QString();
+        const QString chosen = sv.selectedFiles().first();
+        RememberReportFile(chosen);
+        return chosen;
     };
     OpenFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     viewActions.Connected = [this] { return session->LoggedIn(); };
-    HelpFile = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kelvra.hlp"));
+    HelpFile = FindProgramDataFile(QStringLiteral("kelvra.hlp"));
+    qCDebug(lcShell).noquote() << "help file:" << HelpFile << "settings:" << paths.IniFile;
+    // Every automatic reconnection reads the key file again; its failure
+    // goes to the status bar only, as nobody may be there to close a box.
+    session->ReloadKey = [this](TKeyRecord &key) { return loadKey(key, true); };
 
     mdi = new QMdiArea(this);
     setCentralWidget(mdi);
@@ -82,6 +104,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     buildStatusBar();
 
     connect(session.get(), &ClientSession::panelChanged, this, [this](int panel, const QString &text) {
+        qCDebug(lcShell).noquote() << "status panel" << panel << ":" << text;
         if (panel >= 0 && panel < 4)
             StatusPanels[size_t(panel)]->setText(text);
     });
@@ -296,11 +319,10 @@ void TMainForm::buildMenus()
 void TMainForm::buildStatusBar()
 {
     for (int i = 0; i < 4; ++i) {
-        auto *label = new QLabel(this);
-        label->setMinimumWidth(kPanelWidths[i]);
-        StatusPanels[size_t(i)] = label;
+        auto *panel = new TStatusPanel(kPanelWidths[i], this);
+        StatusPanels[size_t(i)] = panel;
         // Panel 1 takes what the other three leave.
-        statusBar()->addWidget(label, i == 1 ? 1 : 0);
+        statusBar()->addWidget(panel, i == 1 ? 1 : 0);
     }
 }
 
@@ -337,11 +359,33 @@ void TMainForm::FirstActivation()
     firstActivationDone = true;
     ApplyDefaultLayout();  // the layout is not stored yet
     logins.LoadLogins(ini);
-    SavedKeyFile = logins.SavedKeyFile;
-    if (logins.SavedAccount > 0 && !logins.SavedPassword.isEmpty()) {
-        session->SetAutoReconnect(true);
-        Login(logins.SavedAccount, logins.SavedPassword);
+    bool loginNow = logins.SavedAccount > 0 && !logins.SavedPassword.isEmpty();
+    if (commandLineLogin) {
+        // Remembered as if entered in the login dialog, next to the other
+        // stored logins; the account's key file stays unless one was given.
+        const CommandLineLogin given = *commandLineLogin;
+        commandLineLogin.reset();
+        const TLoginRecord *stored = logins.Find(given.Account);
+        const QString keyFile = given.KeyFile ? *given.KeyFile : stored ? stored->LoginKeyFile : QString();
+        logins.StoreLogin(TLoginRecord::Make(given.Account, given.Password, keyFile, true));
+        logins.SavedAccount = given.Account;
+        logins.SavedPassword = given.Password;
+        logins.SavedKeyFile = keyFile;
+        logins.SaveLogins(ini);
+        if (!ini.Save())
+            ShowStatus(ini.ErrorText());
+        loginNow = true;
     }
+    SavedKeyFile = logins.SavedKeyFile;
+    // Reconnection only follows a login that really started: with an
+    // unreadable key file it would retry as nobody every 30 seconds.
+    if (loginNow && Login(logins.SavedAccount, logins.SavedPassword))
+        session->SetAutoReconnect(true);
+}
+
+void TMainForm::SetCommandLineLogin(quint32 account, const QString &password, std::optional<QString> keyFile)
+{
+    commandLineLogin = CommandLineLogin{account, password, std::move(keyFile)};
 }
 
 void TMainForm::changeEvent(QEvent *event)
@@ -360,16 +404,26 @@ void TMainForm::showEvent(QShowEvent *event)
     FirstActivation();
 }
 
-bool TMainForm::Login(quint32 account, const QString &password)
+bool TMainForm::loadKey(TKeyRecord &key, bool retry)
 {
-    TKeyRecord key{};
     try {
         key = LoadKeyFile(SavedKeyFile);
+        return true;
     } catch (const EForexException &e) {
-        if (ShowError)
+        if (retry)
+            ShowStatus(e.Message());
+        else if (ShowError)
             ShowError(e.Message());
         return false;
     }
+}
+
+bool TMainForm::Login(quint32 account, const QString &password)
+{
+    TKeyRecord key{};
+    if (!loadKey(key, false))
+        return false;
+    qCDebug(lcShell) << "login as" << account;
     session->Login(account, password, key);
     return true;
 }
@@ -421,7 +475,13 @@ void TMainForm::SetLanguage(bool english)
                         static_cast<TfrmBase *>(frmViewOrder), static_cast<TfrmBase *>(frmViewHistory),
                         static_cast<TfrmBase *>(frmViewHistoryOrder)})
         v->Retranslate();
-    // The records write their rows in the language of the moment.
+    // The records write their rows in the language of the moment. Rebuilding
+    // the rows loses the selection and the scroll position, so it happens
+    // only when the language really changed (every activation lands here).
+    if (appliedEnglish == english)
+        return;
+    ApplyQtTranslations(english);
+    appliedEnglish = english;
     for (TfrmBase *v : {static_cast<TfrmBase *>(frmViewOpenDeal), static_cast<TfrmBase *>(frmViewOrder),
                         static_cast<TfrmBase *>(frmViewHistory), static_cast<TfrmBase *>(frmViewHistoryOrder)})
         if (v->IsOpen()) {
@@ -501,21 +561,53 @@ void TMainForm::restorePlacement()
         resize(1000, 700);
 }
 
-void TMainForm::saveAtClose()
+QString TMainForm::ReportFolder() const
+{
+    const QString last = ini.ReadString(kReportSection, kReportFolderKey);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+void TMainForm::RememberReportFile(const QString &path)
+{
+    ini.WriteString(kReportSection, kReportFolderKey, QFileInfo(path).absolutePath());
+}
+
+void TMainForm::saveAtClose(bool quiet)
 {
     state->Lists().Instruments.SaveToIni(ini);
     logins.SavedKeyFile = SavedKeyFile;
     logins.SaveLogins(ini);
     ini.WriteString(QStringLiteral("mainform"), QStringLiteral("geometry"), QString::fromLatin1(saveGeometry().toBase64()));
-    if (!ini.Save() && ShowError)
+    if (ini.Save()) {
+        qCDebug(lcShell) << "settings saved";
+    } else if (quiet || !ShowError) {
+        qWarning().noquote() << ini.ErrorText();
+    } else {
         ShowError(ini.ErrorText());
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     if (!closing) {
         closing = true;
-        saveAtClose();
+        saveAtClose(false);
     }
     QMainWindow::closeEvent(event);
+}
+
+void TMainForm::CloseForSignal()
+{
+    qCDebug(lcShell) << "closing for a signal";
+    closedForSignal = true;
+    if (!closing) {
+        closing = true;
+        saveAtClose(true);
+    }
+    // Every running event loop ends, a modal dialog's too, and none starts
+    // again: whatever refusal to close a dialog has is not asked.
+    QCoreApplication::exit(0);
 }

@@ -2,12 +2,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QMainWindow>
 
 #include "connectionsettings.h"
 #include "homepaths.h"
 #include "inifile.h"
+#include "keyrecord.h"
 #include "storedlogins.h"
 #include "viewwindows.h"
 
@@ -21,6 +23,7 @@ class ClientSession;
 class ClientState;
 class TSeriesList;
 class THelpViewer;
+class TStatusPanel;
 
 // The main window: owns the session (dispatcher and connection thread), the
 // client state and the series list; logs in, shows the connection in its
@@ -40,8 +43,17 @@ public:
     TViewActions &ViewActions() { return viewActions; }
 
     // Loads the saved key file and starts a login; false when the key file
-    // could not be read (the message has been shown).
+    // could not be read (the message has been shown) and no attempt started.
     bool Login(quint32 account, const QString &password);
+    // A login given on the command line: taken at the first activation
+    // instead of the stored one, remembered with its password; the stored
+    // key file of the account stays unless a key file is given.
+    void SetCommandLineLogin(quint32 account, const QString &password, std::optional<QString> keyFile);
+    // Saves what closing saves and ends the event loops, even those of
+    // modal dialogs, with status 0 (a termination signal). Needs no display:
+    // a failure to save is written to standard error.
+    void CloseForSignal();
+    bool ClosedForSignal() const { return closedForSignal; }
     void ShowStatus(const QString &text, bool popup = false);
     void SetLanguage(bool english);
     // One pass over every action's enabled and checked state.
@@ -61,7 +73,11 @@ public:
     std::function<bool(quint32 &account, QString &password, QString &keyFile)> RunLoginDialog;
     std::function<void(const QString &text)> ShowMessage;  // information box
     std::function<void(const QString &text)> ShowError;
+    // Asks for the report file, starting in the folder last used (else the
+    // documents folder) and remembering the folder chosen.
     std::function<QString()> ChooseReportFile;
+    QString ReportFolder() const;
+    void RememberReportFile(const QString &path);
     std::function<void(const QString &path)> OpenFile;
 
     QAction *AConnect, *ADisconnect, *AReg, *ASetup, *AOpenDeal, *AOpedOrder;
@@ -74,7 +90,7 @@ public:
         *HelpAbout1, *mRus, *mEng, *help;
     QComboBox *cbIndList;
     QMdiArea *mdi;
-    std::array<QLabel *, 4> StatusPanels{};
+    std::array<TStatusPanel *, 4> StatusPanels{};
     TfrmViewCurrency *frmViewCurrency;
     TfrmViewOpenDeal *frmViewOpenDeal;
     TfrmViewOrder *frmViewOrder;
@@ -82,7 +98,7 @@ public:
     TfrmViewHistoryOrder *frmViewHistoryOrder;
     // The help viewer, opened by the help menu; closed with the main window.
     THelpViewer *HelpViewer() const { return helpViewer; }
-    QString HelpFile;  // kelvra.hlp beside the executable
+    QString HelpFile;  // kelvra.hlp beside the executable or in the installed data folder
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -98,7 +114,8 @@ private:
     void toggleView(TfrmBase *view);
     void doConnect();
     void sysVariablesArrived();
-    void saveAtClose();
+    void saveAtClose(bool quiet);
+    bool loadKey(TKeyRecord &key, bool retry);
     void restorePlacement();
 
     TKelvraPaths paths;
@@ -113,4 +130,12 @@ private:
     THelpViewer *helpViewer = nullptr;
     bool firstActivationDone = false;
     bool closing = false;
+    bool closedForSignal = false;
+    std::optional<bool> appliedEnglish;  // the language the lists were last built in
+    struct CommandLineLogin {
+        quint32 Account = 0;
+        QString Password;
+        std::optional<QString> KeyFile;
+    };
+    std::optional<CommandLineLogin> commandLineLogin;
 };

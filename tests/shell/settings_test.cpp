@@ -268,3 +268,34 @@ TEST(HomePaths, ExplicitHomeEnvironmentExecutableFolderAndXdg)
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_DATA_HOME");
 }
+
+// An installed program (<prefix>/bin with <prefix>/share/kelvra) keeps the
+// user's files under XDG even when its folder can be written (as root), and
+// finds the files it ships with in the installed data folder.
+TEST(HomePaths, InstalledLayoutUsesXdgAndTheInstalledDataFolder)
+{
+    QTemporaryDir dir;
+    qunsetenv("KELVRA_HOME");
+    const QString bin = dir.path() + u"/prefix/bin"_qs;
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(ResolvePaths({}, bin).IniFile, bin + u"/kelvra.ini"_qs);  // a bare bin folder: beside it
+    EXPECT_EQ(FindProgramDataFile(u"kelvra.hlp"_qs, bin), bin + u"/kelvra.hlp"_qs);  // nowhere: beside
+
+    const QString share = dir.path() + u"/prefix/share/kelvra"_qs;
+    ASSERT_TRUE(QDir().mkpath(share));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + u"/config"_qs));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + u"/data"_qs));
+    EXPECT_EQ(ResolvePaths({}, bin).IniFile, dir.path() + u"/config/kelvra/kelvra.ini"_qs);
+    EXPECT_EQ(ResolvePaths({}, bin).DataDir, dir.path() + u"/data/kelvra"_qs);
+
+    QFile installed(share + u"/kelvra.hlp"_qs);
+    ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
+    installed.close();
+    EXPECT_EQ(FindProgramDataFile(u"kelvra.hlp"_qs, bin), share + u"/kelvra.hlp"_qs);
+    QFile beside(bin + u"/kelvra.hlp"_qs);  // a build tree's copy wins
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    EXPECT_EQ(FindProgramDataFile(u"kelvra.hlp"_qs, bin), bin + u"/kelvra.hlp"_qs);
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+}

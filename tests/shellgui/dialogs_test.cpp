@@ -10,6 +10,7 @@
 #include "inifile.h"
 #include "languagetables.h"
 #include "loginform.h"
+#include "qttranslations.h"
 #include "setupform.h"
 #include "storedlogins.h"
 #include "widgetapp.h"
@@ -143,4 +144,20 @@ TEST(SetupDialog, WritesOnlyGoodValues)
     const TConnectionSettings stored = LoadConnectionSettings(reread);
     EXPECT_EQ(stored.Servers, QStringLiteral("h1,h2"));
     EXPECT_EQ(stored.Port, 65536);
+}
+
+// Qt's own texts (standard buttons, file dialogs) follow the interface
+// language, and the Russian texts name what they are about.
+TEST(Language, QtTextsFollowAndRussianTextsAreRight)
+{
+    Widgets app;
+    ASSERT_TRUE(ApplyQtTranslations(false)) << "Qt's Russian translations (qt6-translations-l10n) are missing";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    EXPECT_TRUE(ApplyQtTranslations(true));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+
+    EXPECT_EQ(CaptionTextIn(false, 71), QStringLiteral("Открытые позиции"));  // the list window
+    EXPECT_EQ(CaptionTextIn(false, 73), QStringLiteral("Открыть позицию"));   // the action
+    EXPECT_EQ(MessageTextIn(false, 29), QStringLiteral("Открытые позиции"));
+    EXPECT_TRUE(MessageTextIn(false, 49).contains(QStringLiteral("счёта")));
 }

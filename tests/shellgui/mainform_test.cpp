@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
@@ -14,6 +16,7 @@
 #include "languagetables.h"
 #include "mainform.h"
 #include "serieslist.h"
+#include "statuspanel.h"
 #include "storedlogins.h"
 #include "testapp.h"
 #include "widgetapp.h"
@@ -232,4 +235,159 @@ TEST_F(MainFormTest, RegistrationIsRememberedAndClosingSavesTheIni)
     EXPECT_EQ(stored.SavedPassword, QStringLiteral("pw12"));
     EXPECT_FALSE(ini.ReadString(QStringLiteral("mainform"), QStringLiteral("geometry")).isEmpty());
     EXPECT_EQ(QFile::permissions(paths.IniFile) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+}
+
+// The language applied on every activation retranslates captions only: the
+// rows (and with them the selection and current row) are rebuilt only when
+// the language really changes.
+TEST_F(MainFormTest, ActivationKeepsTheListsSelection)
+{
+    storeLogin(true);
+    auto form = open();
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return form->frmViewHistory->lv->RowCount() >= 2; }));
+    TCMListView *lv = form->frmViewHistory->lv;
+    const QModelIndex first = lv->model()->index(0, 0);
+    lv->setCurrentIndex(first);
+    lv->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ASSERT_TRUE(lv->selectionModel()->isRowSelected(0, QModelIndex()));
+
+    form->activateWindow();
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(form.get(), &activation);
+    form->SetLanguage(true);  // what every activation does
+    EXPECT_TRUE(lv->selectionModel()->isRowSelected(0, QModelIndex()));
+    EXPECT_EQ(lv->currentIndex().row(), 0);
+
+    // A real change rebuilds the rows in the new language.
+    form->SetLanguage(false);
+    EXPECT_FALSE(lv->selectionModel()->isRowSelected(0, QModelIndex()));
+    EXPECT_GE(lv->RowCount(), 2);
+    form->SetLanguage(true);
+}
+
+// With an unreadable key file no attempt starts and reconnection stays off;
+// at a 30-second retry the key file is read again, and its failure goes to
+// the status bar only (no box stacking up on an unattended client).
+TEST_F(MainFormTest, KeyFileIsReadAtEveryAttempt)
+{
+    const QString keyFile = home.filePath(QStringLiteral("mine.prk"));
+    {
+        TIniFile ini(paths.IniFile);
+        TStoredLogins logins;
+        logins.StoreLogin(TLoginRecord::Make(1001, QStringLiteral("demo"), keyFile, true));
+        logins.SavedAccount = 1001;
+        logins.SaveLogins(ini);
+        ini.Save();
+    }
+    auto form = open();
+    form->show();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_FALSE(form->Session().AutoReconnect());
+    form->Session().AutoConnectTick();
+    EXPECT_EQ(form->Session().Thread().CurrentConnection(), 0u);  // nobody logged in as account 0
+
+    // A plain account logs in with any readable key file.
+    ASSERT_TRUE(QFile::copy(dealerData.filePath(QStringLiteral("1002.prk")), keyFile));
+    form->RunLoginDialog = [](quint32 &, QString &, QString &) { return true; };
+    form->AConnect->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn(); }));
+    EXPECT_TRUE(form->Session().AutoReconnect());
+
+    // The key file goes away while the connection is lost.
+    ASSERT_TRUE(QFile::remove(keyFile));
+    dealer.stop();
+    ASSERT_TRUE(WaitUntil([&] { return !form->Session().LoggedIn(); }, 15000));
+    ASSERT_TRUE(dealer.start());
+    form->Session().Thread().SetPort(dealer.port());
+    const quint64 attempts = form->Session().Thread().CurrentConnection();
+    form->Session().AutoConnectTick();
+    EXPECT_EQ(form->Session().Thread().CurrentConnection(), attempts);
+    EXPECT_TRUE(panel(*form, 1).contains(QStringLiteral("mine.prk")));
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_TRUE(form->Session().AutoReconnect());  // the next tick tries again
+
+    ASSERT_TRUE(QFile::copy(dealerData.filePath(QStringLiteral("1002.prk")), keyFile));
+    form->Session().AutoConnectTick();
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn(); }));
+}
+
+// A login from the command line logs in once and keeps what is stored: the
+// other accounts, and the account's key file unless another is given.
+TEST_F(MainFormTest, CommandLineLoginKeepsTheStoredLogins)
+{
+    const QString keyFile = home.filePath(QStringLiteral("stored.prk"));
+    ASSERT_TRUE(QFile::copy(dealerData.filePath(QStringLiteral("1002.prk")), keyFile));
+    {
+        TIniFile ini(paths.IniFile);
+        TStoredLogins logins;
+        logins.StoreLogin(TLoginRecord::Make(1001, QStringLiteral("old"), keyFile, true));
+        logins.StoreLogin(TLoginRecord::Make(1002, QStringLiteral("demo"), QString(), true));
+        logins.SavedAccount = 1002;
+        logins.SaveLogins(ini);
+        ini.Save();
+    }
+    auto form = open();
+    form->SetCommandLineLogin(1001, QStringLiteral("demo"), std::nullopt);
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return form->Session().LoggedIn(); }));
+    EXPECT_EQ(form->Session().Thread().CurrentConnection(), 1u);
+    EXPECT_EQ(form->Session().SavedAccount(), 1001u);
+    EXPECT_TRUE(form->Session().AutoReconnect());
+    EXPECT_TRUE(errors.isEmpty());
+    {
+        TIniFile ini(paths.IniFile);  // remembered at once, beside the other login
+        TStoredLogins stored;
+        stored.LoadLogins(ini);
+        EXPECT_EQ(stored.SavedAccount, 1001u);
+        EXPECT_EQ(stored.SavedPassword, QStringLiteral("demo"));
+        EXPECT_EQ(stored.SavedKeyFile, keyFile);
+        EXPECT_NE(stored.Find(1002), nullptr);
+    }
+    form.reset();
+
+    auto second = open();
+    second->SetCommandLineLogin(1001, QStringLiteral("demo"), home.filePath(QStringLiteral("other.prk")));
+    second->show();
+    EXPECT_EQ(errors.size(), 1);  // the given key file is read, and missing
+    EXPECT_EQ(second->Logins().Find(1001)->LoginKeyFile, home.filePath(QStringLiteral("other.prk")));
+    EXPECT_FALSE(second->Session().AutoReconnect());
+}
+
+// A long status text is elided in its panel (the whole text in the tooltip)
+// instead of widening the window.
+TEST_F(MainFormTest, LongStatusTextDoesNotWidenTheWindow)
+{
+    auto form = open();
+    form->resize(600, 400);
+    form->show();
+    QCoreApplication::processEvents();
+    const int width = form->width();
+    const QString text = QStringLiteral("A very long status text ").repeated(20);
+    form->ShowStatus(text);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->width(), width);
+    EXPECT_EQ(panel(*form, 1), text);
+    EXPECT_EQ(form->StatusPanels[1]->toolTip(), text);
+    EXPECT_NE(form->StatusPanels[1]->shownText(), text);
+    EXPECT_TRUE(form->StatusPanels[1]->shownText().endsWith(QChar(0x2026)));
+}
+
+// The report's save dialog starts in the folder used last, kept in the INI
+// file; without one (or when it is gone) in the documents folder.
+TEST_F(MainFormTest, ReportFolderIsRemembered)
+{
+    auto form = open();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(form->ReportFolder(), documents.isEmpty() ? QDir::homePath() : documents);
+    const QString folder = home.filePath(QStringLiteral("reports"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    form->RememberReportFile(folder + QStringLiteral("/june.html"));
+    EXPECT_EQ(form->ReportFolder(), folder);
+    form->close();
+    form.reset();
+    auto again = open();
+    EXPECT_EQ(again->ReportFolder(), folder);
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    EXPECT_NE(again->ReportFolder(), folder);
 }

@@ -210,6 +210,7 @@ TEST_F(Handlers, SystemVariablesAndServerTime)
     EXPECT_EQ(lists().SysVars.SpreadTable[3], 2);
     EXPECT_EQ(lists().SysVars.Title, u"Demo dealer");
     EXPECT_EQ(state.WindowTitle(1001), u"Demo dealer <1001>");
+    EXPECT_EQ(state.WindowTitle(4000000000u), u"Demo dealer <4000000000>");
     EXPECT_EQ(session.PanelText(ClientSession::PanelTime), u"10:05 GMT");
 
     wire::Bytes shortVars = vars.bytes();
