@@ -42,10 +42,18 @@ int main(int argc, char **argv)
     if (!WireCodecAvailable())
         qWarning("The windows-1251 code page is not available; texts outside ASCII will be garbled.");
 
+    // A logout, kill or Ctrl+C closes the program as its close box does;
+    // the handler is in place before anything can be lost to a signal.
+    TMainForm *mainWindow = nullptr;
+    TSignalCloser signalCloser([&mainWindow](int) {
+        if (mainWindow)
+            mainWindow->CloseForSignal();
+        else
+            QCoreApplication::exit(0);
+    });
     TMainForm window(ResolvePaths(parser.value(home)));
+    mainWindow = &window;
     ConnectTradeDialogs(window);
-    // A logout, kill or Ctrl+C closes the program as its close box does.
-    TSignalCloser signalCloser([&window](int) { window.CloseForSignal(); });
     if (parser.isSet(lang))
         window.SetLanguage(parser.value(lang) != QStringLiteral("ru"));
     if (parser.isSet(host))

@@ -99,7 +99,7 @@ TEST_F(ClientProgramTest, TerminationSignalsSaveAndExitCleanly)
         writeConnectionSettings();
         ClientProcess client;
         ASSERT_TRUE(client.start(QStringLiteral(KELVRA_CLIENT_BINARY),
-                                 {"--home", home.path(), "--account", "1001", "--password", "demo"}));
+                                 {"--home", home.path(), "--lang", "en", "--account", "1001", "--password", "demo"}));
         ASSERT_TRUE(client.waitFor(QStringLiteral("status panel 2 : Connect"))) << client.log.toStdString();
         ASSERT_TRUE(client.endsCleanlyOn(signal)) << signal << client.log.toStdString();
         EXPECT_TRUE(client.log.contains(QStringLiteral("settings saved")));
