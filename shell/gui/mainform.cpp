@@ -121,7 +121,10 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     connect(session.get(), &ClientSession::sessionEnded, this, [this] { setWindowTitle(kProductTitle); });
     connect(session.get(), &ClientSession::registrationDone, this, &TMainForm::Registered);
     connect(state.get(), &ClientState::sysVariablesLoaded, this, &TMainForm::sysVariablesArrived);
-    connect(state.get(), &ClientState::replyHandled, this, [this] { updateActions(); });
+    connect(state.get(), &ClientState::replyHandled, this, [this](quint8 code, bool lastPart, bool ok) {
+        qCDebug(lcShell) << "reply" << code << (lastPart ? "done" : "part") << (ok ? "ok" : "refused");
+        updateActions();
+    });
 
     for (int i = 0; i < 4; ++i)
         StatusPanels[size_t(i)]->setText(session->PanelText(i));

@@ -100,7 +100,7 @@ TEST_F(ClientProgramTest, TerminationSignalsSaveAndExitCleanly)
         ClientProcess client;
         ASSERT_TRUE(client.start(QStringLiteral(KELVRA_CLIENT_BINARY),
                                  {"--home", home.path(), "--lang", "en", "--account", "1001", "--password", "demo"}));
-        ASSERT_TRUE(client.waitFor(QStringLiteral("status panel 2 : Connect"))) << client.log.toStdString();
+        ASSERT_TRUE(client.waitFor(QStringLiteral("reply 105 done ok"))) << client.log.toStdString();
         ASSERT_TRUE(client.endsCleanlyOn(signal)) << signal << client.log.toStdString();
         EXPECT_TRUE(client.log.contains(QStringLiteral("settings saved")));
         const QString ini = iniText();
