@@ -77,8 +77,17 @@ bool TSeriesList::RequestHistory(TSerData &s)
     const uint32_t newest = s.Last >= 0 ? uint32_t(s.Time()[s.Last]) : 0;
     const uint32_t key = s.Key;
     std::weak_ptr<int> token = alive;
+    // The request's own cancel: a request dropped by the dispatcher's Clear
+    // leaves the series ready to ask again, whether or not the tick handler
+    // (whose cancel resets every series) existed when it was sent.
     const bool sent = session->SendCommand(
-        NewHistoryBarsCommand(uint16_t(s.InstrumentId), uint8_t(s.Timeframe), newest), nullptr,
+        NewHistoryBarsCommand(uint16_t(s.InstrumentId), uint8_t(s.Timeframe), newest),
+        [this, key, token](TFxEvent *) {
+            if (token.expired())
+                return;
+            if (TSerData *waiting = Find(key))
+                waiting->Ready = 1;
+        },
         [this, key, token](TUserCmdRply *p) {
             if (!token.expired())
                 HistoryReply(key, p);
@@ -91,9 +100,16 @@ bool TSeriesList::RequestHistory(TSerData &s)
 void TSeriesList::HistoryReply(uint32_t key, TUserCmdRply *packet)
 {
     TSerData *s = Find(key);
-    auto *reply = dynamic_cast<TUserReply *>(packet);
-    if (!s || !reply || s->Ready != 0)
+    if (!s || s->Ready != 0)
         return;
+    // Whatever answers the request ends the wait: a packet that is not a
+    // reply carries no bars, and leaving the series waiting would drop
+    // every tick from then on.
+    auto *reply = dynamic_cast<TUserReply *>(packet);
+    if (!reply) {
+        s->Ready = 1;
+        return;
+    }
     if (!reply->IsOk()) {
         s->Ready = 1;
         if (session)

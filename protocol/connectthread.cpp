@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int ConnectTimeoutMs = 9000;
 constexpr int ReadTimeoutMs = 9000;
 constexpr int PollMs = 10;
 constexpr int IdleSleepMs = 10;
@@ -21,6 +20,16 @@ constexpr int TurnSleepMs = 1;
 QString HostPortText(int message, const QString &host, int port)
 {
     return QString::asprintf(MessageText(message).toUtf8().constData(), host.toUtf8().constData(), port);
+}
+
+// The answer that a handshake waits for must be a reply (flags bit 0 clear),
+// whatever its code; a command or push in its place is an invalid packet.
+const TUserReply &HandshakeReply(const TPacketPtr &packet)
+{
+    const auto *reply = dynamic_cast<const TUserReply *>(packet.get());
+    if (!reply)
+        throw EForexException(MessageText(25));
+    return *reply;
 }
 
 } // namespace
@@ -111,6 +120,18 @@ void TConnectThread::SetServerIndex(int index)
 {
     std::lock_guard guard(Lock);
     serverIndex = index;
+}
+
+void TConnectThread::SetResolver(TcpClient::Resolver r)
+{
+    std::lock_guard guard(Lock);
+    resolver = std::move(r);
+}
+
+void TConnectThread::SetConnectTimeout(int ms)
+{
+    std::lock_guard guard(Lock);
+    connectTimeoutMs = ms;
 }
 
 QString TConnectThread::currentServerLocked()
@@ -225,9 +246,12 @@ void TConnectThread::startRequest(Request request)
 {
     {
         std::lock_guard guard(Lock);
-        if (busy)
+        // Busy: ignored, unless the attempt has been stopped; then this
+        // request follows it (as Login's Stop-then-start means it to).
+        if (busy && !stopRequested)
             return;
         connected = false;
+        request.deferred = busy;
         request.host = currentServerLocked();
         request.port = serverPort;
         mode = request.mode;
@@ -260,7 +284,37 @@ void TConnectThread::StartRegistration(const QString &name, const QString &email
     startRequest(std::move(r));
 }
 
-void TConnectThread::Stop() { SetConnected(false); }
+void TConnectThread::Stop()
+{
+    std::lock_guard guard(Lock);
+    connected = false;
+    // A start that has not begun yet (one waiting for a stopped attempt)
+    // is stopped with it.
+    if (pending) {
+        pending.reset();
+        mode = attemptRunning ? attemptMode : 0;
+    }
+    if (busy) {
+        stopRequested = true;
+        if (stopInterrupts)
+            Tcp.interrupt();
+    }
+}
+
+bool TConnectThread::stopped() const
+{
+    std::lock_guard guard(Lock);
+    return stopRequested;
+}
+
+bool TConnectThread::enterHandshake(bool interruptible)
+{
+    std::lock_guard guard(Lock);
+    if (stopRequested)
+        return false;
+    stopInterrupts = interruptible;
+    return true;
+}
 
 // Takes a waiting start request (under the lock, together with Busy), or
 // waits up to the idle period for one.
@@ -273,8 +327,19 @@ bool TConnectThread::takeRequest()
         if (!pending || terminating())
             return false;
     }
-    const Request r = std::move(*pending);
+    // The interrupt a Stop gave the attempt before is used up; one that
+    // Terminate gave is seen through the flag, which it sets first.
+    Tcp.rearm();
+    if (terminating())
+        return false;
+    Request r = std::move(*pending);
     pending.reset();
+    if (r.deferred) {
+        // The attempt it waited for may have moved on in the server list.
+        r.host = currentServerLocked();
+        r.port = serverPort;
+        currentHost = r.host;
+    }
     attemptMode = r.mode;
     Account = r.account;
     Password = r.password;
@@ -286,6 +351,11 @@ bool TConnectThread::takeRequest()
     host = r.host;
     port = r.port;
     busy = true;
+    attemptRunning = true;
+    stopRequested = false;
+    stopInterrupts = true;
+    Tcp.setResolver(resolver);
+    attemptTimeoutMs = connectTimeoutMs;
     ++connection;
     return true;
 }
@@ -313,11 +383,17 @@ void TConnectThread::runAttempt()
     setStatus(HostPortText(31, host, port));
     try {
         Tcp.setReadTimeout(ReadTimeoutMs);
-        Tcp.connectTo(ConnectTimeoutMs);
+        Tcp.connectTo(attemptTimeoutMs);
         setStatus(QString());
     } catch (const std::exception &) {
         if (terminating())
             return;
+        // Abandoned by a Stop: no failure of the server, so no message and
+        // no move to the next one.
+        if (stopped()) {
+            setStatus(QString());
+            return;
+        }
         setStatus(HostPortText(14, host, port));
         Tcp.disconnect();
         {
@@ -328,32 +404,42 @@ void TConnectThread::runAttempt()
         return;
     }
 
+    // A registration is not interrupted: the server may already have made
+    // the account, and its reply is the only place its password comes from.
+    if (!enterHandshake(attemptMode != 2))
+        return;
     try {
         if (attemptMode == 2)
             registrationHandshake();
         else
             loginHandshake();
     } catch (const EForexException &e) {
-        setStatus(e.Message());
+        if (!stopped())
+            setStatus(e.Message());
         Tcp.disconnect();
         return;
     } catch (const std::exception &e) {
-        if (!terminating())
+        if (!terminating() && !stopped())
             setStatus(QString::fromUtf8(e.what()));
         Tcp.disconnect();
         return;
     }
 
+    bool connect;
     {
+        // One step with Busy: a Stop either came before (and is honoured
+        // here) or comes after and ends the connected loop.
         std::lock_guard guard(Lock);
         busy = false;
+        connect = !stopRequested && Tcp.connected();
+        if (connect)
+            connected = true;
     }
-    if (Tcp.connected()) {
-        // Connected is set before the notice leaves, so that a Stop that
-        // follows the notice is never undone here.
-        SetConnected(true);
-        post(WM_CONNECTED);
-    }
+    if (!connect)
+        return;
+    // Connected is set before the notice leaves, so that a Stop that
+    // follows the notice is never undone here.
+    post(WM_CONNECTED);
     connectedLoop();
 }
 
@@ -381,6 +467,9 @@ void TConnectThread::finishAttempt()
     Tcp.disconnect();
     std::lock_guard guard(Lock);
     busy = false;
+    attemptRunning = false;
+    stopRequested = false;
+    stopInterrupts = false;
     // A request made while this connection was open keeps its mode.
     mode = pending ? pending->mode : 0;
 }
@@ -400,8 +489,8 @@ void TConnectThread::loginHandshake()
     login.reset();
 
     TPacketPtr reply = ReadPacket(true);
-    if (auto *r = dynamic_cast<TUserReply *>(reply.get()); r && !r->IsOk())
-        throw EForexException(Encrypted() ? MessageText(36) : ErrorText(*r));
+    if (const TUserReply &r = HandshakeReply(reply); !r.IsOk())
+        throw EForexException(Encrypted() ? MessageText(36) : ErrorText(r));
     SessionId = reply->SessionId();
     reply.reset();
 
@@ -410,8 +499,8 @@ void TConnectThread::loginHandshake()
     confirm.reset();
 
     reply = ReadPacket(false);
-    if (auto *r = dynamic_cast<TUserReply *>(reply.get()); r && !r->IsOk())
-        throw EForexException(ErrorText(*r));
+    if (const TUserReply &r = HandshakeReply(reply); !r.IsOk())
+        throw EForexException(ErrorText(r));
 }
 
 void TConnectThread::registrationHandshake()
@@ -427,9 +516,8 @@ void TConnectThread::registrationHandshake()
     command.reset();
 
     TPacketPtr reply = ReadPacket(true);
-    auto *r = dynamic_cast<TUserReply *>(reply.get());
-    if (r && !r->IsOk())
-        throw EForexException(ErrorCodeText(*r));
+    if (const TUserReply &r = HandshakeReply(reply); !r.IsOk())
+        throw EForexException(ErrorCodeText(r));
     PacketReader data(*reply, hdr::ReplyData);
     const uint32_t account = data.u32();
     const QString password = data.shortStringVar();
@@ -513,7 +601,9 @@ TPacketPtr TConnectThread::ReadPacket(bool first)
             std::lock_guard guard(Lock);
             encrypted = rsa;
         }
-        if (rsa && KeyIsEmpty(Key))
+        // A record without a usable key (none, or one whose modulus is
+        // missing, zero or even) cannot serve an encrypted session.
+        if (rsa && !KeyIsUsable(Key))
             throw EForexException(MessageText(18));
     }
     TPacketPtr packet = CreatePacketFromHeader(head);

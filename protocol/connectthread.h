@@ -49,11 +49,17 @@ public:
     TConnectThread();
     ~TConnectThread() override;
 
-    // Main thread. Ignored while an attempt is busy. The values are copied
-    // under the lock and taken over by the thread when it picks up the request.
+    // Main thread. Ignored while an attempt is busy, unless a Stop came
+    // during that attempt: the request then waits until the attempt has
+    // ended. The values are copied under the lock and taken over by the
+    // thread when it picks up the request.
     void StartLogin(uint32_t account, const QString &password, const TKeyRecord &key);
     void StartRegistration(const QString &name, const QString &email, uint32_t deposit, uint32_t group);
-    // Ends the connected loop at its next turn.
+    // Ends the connected loop at its next turn, and drops a start request
+    // that has not been taken up yet. During an attempt: the
+    // attempt ends without connecting (no connected notice); a connect or a
+    // login handshake is abandoned at once, a registration runs to its end
+    // so that an account the server has made is not lost.
     void Stop();
     // Ends the thread at program exit, even while it is blocked in connect or read.
     void Terminate();
@@ -61,6 +67,11 @@ public:
     // Where notifications go (null: nowhere); cleared before the receiver dies.
     void SetReceiver(QObject *receiver);
     void SetDispatcher(TDispCmdRply *dispatcher);
+
+    // The name lookup and the connect time-out of the attempts to come
+    // (tests shorten and replace them); by default getaddrinfo and 9000 ms.
+    void SetResolver(TcpClient::Resolver resolver);
+    void SetConnectTimeout(int ms);
 
     // Program-wide connection settings.
     void SetServerList(const QString &servers);
@@ -107,6 +118,7 @@ private:
         uint32_t regDeposit = 0, regGroup = 0;
         QString host;
         int port = 0;
+        bool deferred = false;  // made during an attempt: its server is chosen when it starts
     };
 
     void startRequest(Request request);
@@ -116,6 +128,10 @@ private:
     void registrationHandshake();
     void connectedLoop();
     void finishAttempt();
+    bool stopped() const;
+    // Leaves the connect: from here a Stop no longer interrupts when
+    // interruptible is false. False when a Stop has already come.
+    bool enterHandshake(bool interruptible);
 
     void SendPacket(TUserCommand &command);
     void SendNext();
@@ -139,6 +155,7 @@ private:
     QString host;
     int port = 0;
     uint16_t SessionId = 0;
+    int attemptTimeoutMs = 9000;
 
     TcpClient Tcp;
     mutable std::mutex Lock;
@@ -146,6 +163,11 @@ private:
     std::optional<Request> pending;
     uint8_t mode = 0;
     bool busy = false;
+    bool attemptRunning = false;  // from taking a request to the end of its connection
+    // A Stop came during the busy attempt: it ends disconnected.
+    bool stopRequested = false;
+    // A Stop during the attempt interrupts its waits (connect, login).
+    bool stopInterrupts = false;
     bool connected = false;
     bool encrypted = false;
     QString statusText;
@@ -157,6 +179,8 @@ private:
     QString serverList = QStringLiteral("localhost");
     int serverPort = 2222;
     int serverIndex = 0;
+    TcpClient::Resolver resolver;
+    int connectTimeoutMs = 9000;
     QObject *receiver = nullptr;
     TDispCmdRply *dispatcher = nullptr;
     std::atomic<bool> terminateFlag{false};

@@ -154,6 +154,11 @@ void TDispCmdRply::Clear()
         for (TFxEvent *event : snapshot)
             if (event->OnCancel)
                 event->OnCancel(event);
+        // What the cancel actions registered meanwhile goes too, without a
+        // cancel of its own: the list ends empty, and no cancel action that
+        // registers again can keep Clear going round.
+        for (auto &e : Events)
+            e->dead = true;
     }
     std::deque<TPacketPtr> received;
     std::deque<TCommandPtr> outgoing;

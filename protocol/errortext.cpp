@@ -34,13 +34,20 @@ constexpr ErrorRow ErrorRows[] = {
     {19, u"Incorrect price", u"Неверная цена"},
 };
 
+const ErrorRow *FindRow(int code)
+{
+    for (const ErrorRow &row : ErrorRows)
+        if (row.code == code)
+            return &row;
+    return nullptr;
+}
+
 } // namespace
 
 QString ErrorText(int code, const QString &serverText, bool english)
 {
-    for (const ErrorRow &row : ErrorRows)
-        if (row.code == code)
-            return QString::fromUtf16(english ? row.english : row.russian);
+    if (const ErrorRow *row = FindRow(code))
+        return QString::fromUtf16(english ? row->english : row->russian);
     return (english ? QStringLiteral("Error code: ") : QStringLiteral("Ошибка #: "))
         + QString::number(code) + QLatin1Char(' ') + serverText;
 }
@@ -54,5 +61,8 @@ QString ErrorText(const TUserReply &reply) { return ErrorText(reply, IsEnglish()
 
 QString ErrorCodeText(const TUserReply &reply)
 {
-    return QStringLiteral("Error code: ") + QString::number(reply.ErrorCode) + QLatin1Char(' ') + ErrorText(reply);
+    // A code outside the table has no text of its own: the server's text
+    // follows the code once, not ErrorText's own "Error code: " form again.
+    const QString prefix = QStringLiteral("Error code: ") + QString::number(reply.ErrorCode) + QLatin1Char(' ');
+    return prefix + (FindRow(reply.ErrorCode) ? ErrorText(reply) : reply.ErrorText);
 }

@@ -1,7 +1,13 @@
 #include "tcpclient.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <netdb.h>
@@ -63,6 +69,196 @@ bool TcpClient::waitFor(short events, int timeoutMs)
     }
 }
 
+namespace {
+
+// A lookup shared by the connecting thread and the lookup thread; whichever
+// lets go of it last frees it. A lookup that outlives its connect attempt
+// (time-out, interrupt, program exit) touches nothing else.
+struct Lookup {
+    int doneFd = -1;
+    std::mutex lock;
+    std::vector<TcpAddress> addresses;
+    std::string error;
+    ~Lookup()
+    {
+        if (doneFd >= 0)
+            ::close(doneFd);
+    }
+};
+
+int RemainingMs(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    return left <= 0 ? 0 : int(std::min<long long>(left, INT_MAX));
+}
+
+} // namespace
+
+std::vector<TcpAddress> TcpClient::SystemResolve(const std::string &host, int port)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *list = nullptr;
+    const std::string service = std::to_string(port);
+    const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    if (rc != 0)
+        throw Error(std::string("Host not found: ") + ::gai_strerror(rc));
+    std::vector<TcpAddress> out;
+    for (const addrinfo *ai = list; ai; ai = ai->ai_next) {
+        if (ai->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+        TcpAddress a;
+        a.family = ai->ai_family;
+        a.socktype = ai->ai_socktype;
+        a.protocol = ai->ai_protocol;
+        std::memcpy(&a.address, ai->ai_addr, ai->ai_addrlen);
+        a.length = ai->ai_addrlen;
+        out.push_back(a);
+    }
+    ::freeaddrinfo(list);
+    return out;
+}
+
+std::vector<TcpAddress> TcpClient::resolve(Clock::time_point deadline)
+{
+    auto lookup = std::make_shared<Lookup>();
+    lookup->doneFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (lookup->doneFd < 0)
+        fail(std::strerror(errno));
+    // A name lookup cannot be cancelled: it runs on a thread of its own that
+    // this one stops waiting for at the deadline or an interrupt.
+    try {
+        std::thread([lookup, resolve = resolver ? resolver : Resolver(&TcpClient::SystemResolve),
+                     host = hostName.toStdString(), port = portNumber] {
+            std::vector<TcpAddress> found;
+            std::string error;
+            try {
+                found = resolve(host, port);
+                if (found.empty())
+                    error = "Host not found";
+            } catch (const std::exception &e) {
+                error = *e.what() ? e.what() : "Host not found";
+            } catch (...) {
+                error = "Host not found";
+            }
+            {
+                std::lock_guard guard(lookup->lock);
+                lookup->addresses = std::move(found);
+                lookup->error = std::move(error);
+            }
+            const uint64_t one = 1;
+            (void)!::write(lookup->doneFd, &one, sizeof one);
+        }).detach();
+    } catch (const std::system_error &e) {
+        fail(e.what());
+    }
+
+    pollfd fds[2] = {{lookup->doneFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    for (;;) {
+        const int n = ::poll(fds, 2, RemainingMs(deadline));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(std::strerror(errno));
+        if (fds[1].revents)
+            fail("Interrupted");
+        if (n == 0)
+            fail("Host lookup timed out");
+        break;
+    }
+    std::lock_guard guard(lookup->lock);
+    if (!lookup->error.empty())
+        fail(lookup->error);
+    return std::move(lookup->addresses);
+}
+
+int TcpClient::connectAny(const std::vector<TcpAddress> &addresses, Clock::time_point deadline)
+{
+    std::vector<int> trying;  // connects in progress
+    std::string lastError = "Connection refused";
+    size_t next = 0;
+    const auto closeAll = [&] {
+        for (int s : trying)
+            ::close(s);
+        trying.clear();
+    };
+    // Starts the next address that can be started; its socket when it
+    // connected at once, else -1.
+    const auto startNext = [&]() -> int {
+        while (next < addresses.size()) {
+            const TcpAddress &a = addresses[next++];
+            const int s = ::socket(a.family, a.socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a.protocol);
+            if (s < 0) {
+                lastError = std::strerror(errno);
+                continue;
+            }
+            if (::connect(s, reinterpret_cast<const sockaddr *>(&a.address), a.length) == 0)
+                return s;
+            if (errno == EINPROGRESS) {
+                trying.push_back(s);
+                return -1;
+            }
+            lastError = std::strerror(errno);
+            ::close(s);
+        }
+        return -1;
+    };
+
+    int winner = startNext();
+    auto nextStart = Clock::now() + std::chrono::milliseconds(AddressStaggerMs);
+    std::vector<pollfd> fds;
+    while (winner < 0 && !trying.empty()) {
+        if (Clock::now() >= deadline) {
+            lastError = "Connect timed out";
+            break;
+        }
+        const auto until = next < addresses.size() ? std::min(deadline, nextStart) : deadline;
+        fds.clear();
+        for (int s : trying)
+            fds.push_back({s, POLLOUT, 0});
+        fds.push_back({wakeFd, POLLIN, 0});
+        const int n = ::poll(fds.data(), nfds_t(fds.size()), RemainingMs(until));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || fds.back().revents) {
+            const std::string reason = n < 0 ? std::strerror(errno) : "Interrupted";
+            closeAll();
+            fail(reason);
+        }
+        bool oneFailed = false;
+        std::vector<int> still;
+        for (size_t i = 0; i + 1 < fds.size(); ++i) {
+            const int s = fds[i].fd;
+            if (!fds[i].revents || winner >= 0) {
+                still.push_back(s);
+                continue;
+            }
+            int soError = 0;
+            socklen_t len = sizeof soError;
+            if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &soError, &len) != 0)
+                soError = errno;
+            if (soError == 0) {
+                winner = s;
+                continue;
+            }
+            lastError = std::strerror(soError);
+            ::close(s);
+            oneFailed = true;
+        }
+        trying.swap(still);
+        if (winner < 0 && next < addresses.size() && (oneFailed || Clock::now() >= nextStart)) {
+            winner = startNext();
+            nextStart = Clock::now() + std::chrono::milliseconds(AddressStaggerMs);
+        }
+    }
+    closeAll();
+    if (winner < 0)
+        fail(lastError);
+    return winner;
+}
+
 void TcpClient::connectTo(int timeoutMs)
 {
     disconnect();
@@ -75,49 +271,8 @@ void TcpClient::connectTo(int timeoutMs)
     if (portNumber < 1 || portNumber > 65535)
         fail("port out of range");
 
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *list = nullptr;
-    QByteArray host = hostName.toUtf8();
-    std::string port = std::to_string(portNumber);
-    int rc = ::getaddrinfo(host.constData(), port.c_str(), &hints, &list);
-    if (rc != 0)
-        fail(std::string("Host not found: ") + ::gai_strerror(rc));
-
-    std::string lastError = "Connection refused";
-    for (addrinfo *ai = list; ai; ai = ai->ai_next) {
-        int s = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
-        if (s < 0)
-            continue;
-        fd = s;
-        if (::connect(s, ai->ai_addr, ai->ai_addrlen) == 0) {
-            break;
-        }
-        if (errno == EINPROGRESS) {
-            bool ready = false;
-            try {
-                ready = waitFor(POLLOUT, timeoutMs);
-            } catch (...) {
-                ::close(s);
-                fd = -1;
-                ::freeaddrinfo(list);
-                throw;
-            }
-            int soError = 0;
-            socklen_t len = sizeof soError;
-            if (ready && ::getsockopt(s, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError == 0)
-                break;
-            lastError = ready ? std::strerror(soError) : "Connect timed out";
-        } else {
-            lastError = std::strerror(errno);
-        }
-        ::close(s);
-        fd = -1;
-    }
-    ::freeaddrinfo(list);
-    if (fd < 0)
-        fail(lastError);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+    fd = connectAny(resolve(deadline), deadline);
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }

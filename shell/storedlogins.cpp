@@ -18,6 +18,19 @@ QString readShortString(const uint8_t *p, int capacity)
     return DecodeWireText(p + 1, size_t(length));
 }
 
+// An account number is unsigned; files written before kept those above
+// 2^31 - 1 as negative numbers, which still name the same account.
+quint32 ReadAccount(const QString &value)
+{
+    const QString text = value.trimmed();
+    bool ok = false;
+    const quint32 account = text.toUInt(&ok, 10);
+    if (ok)
+        return account;
+    const int old = text.toInt(&ok, 10);
+    return ok ? quint32(old) : 0;
+}
+
 } // namespace
 
 std::array<uint8_t, TLoginRecord::Size> TLoginRecord::ToBytes() const
@@ -83,7 +96,7 @@ void TStoredLogins::LoadLogins(const TIniFile &ini)
         SavedAccount = 0;
         return;
     }
-    SavedAccount = quint32(ini.ReadInteger(LastLoginSection, QStringLiteral("account"), 0));
+    SavedAccount = ReadAccount(ini.ReadString(LastLoginSection, QStringLiteral("account")));
     if (const TLoginRecord *record = Find(SavedAccount)) {
         SavedPassword = record->LoginPassword;
         SavedKeyFile = record->LoginKeyFile;
@@ -100,5 +113,5 @@ void TStoredLogins::SaveLogins(TIniFile &ini) const
         ini.WriteString(LoginsSection, QString::number(index++), QString::fromStdString(text));
     }
     if (!logins.isEmpty() && SavedAccount > 0)
-        ini.WriteInteger(LastLoginSection, QStringLiteral("account"), int(SavedAccount));
+        ini.WriteString(LastLoginSection, QStringLiteral("account"), QString::number(SavedAccount));
 }

@@ -46,12 +46,12 @@ public:
     QStringList Accounts() const { return logins.keys(); }
 
     // Section "logins": every value that decodes to one record; then the
-    // saved account from "lastLogin"/"account" and, when it is remembered,
-    // its password and key file.
+    // saved account from "lastLogin"/"account" (unsigned, or the negative
+    // form of older files) and, when it is remembered, its password and key file.
     void LoadLogins(const TIniFile &ini);
     // Erases "logins" and writes every record under "0", "1", …; then the
-    // saved account to "lastLogin"/"account" when there is a login and the
-    // account is positive.
+    // saved account, unsigned, to "lastLogin"/"account" when there is a
+    // login and the account is positive.
     void SaveLogins(TIniFile &ini) const;
 
     quint32 SavedAccount = 0;

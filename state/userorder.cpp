@@ -94,6 +94,7 @@ TOrderFields TUserOrder::Fields() const
     f.Side = Side;
     f.OrderType = OrderType;
     f.Time = Time;
+    f.Reserved = Reserved;
     f.Lots = Lots;
     f.TakeProfit = uint32_t(TakeProfit);
     f.StopLoss = uint32_t(StopLoss);

@@ -30,7 +30,8 @@ public:
     // The one-line description of the group dialog, message 5:
     // "Buy limit EURUSD lot: 2;at price: 1.2000 (s/l=1.1900 ; t/p=1.2100)".
     QString Describe() const;
-    // The record's fields as a change request carries them.
+    // The whole 30-byte record as a change request carries it back,
+    // Reserved (byte 13) included.
     TOrderFields Fields() const;
 
     quint8 Group = 0;  // 1..254; 0 = none

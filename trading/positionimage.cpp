@@ -40,9 +40,4 @@ const uint8_t (&TPositionImage::Array() const)[PositionRecordSize]
     return *reinterpret_cast<const uint8_t(*)[PositionRecordSize]>(Bytes.data());
 }
 
-TOrderFields OrderFieldsOf(const TUserOrder &order)
-{
-    TOrderFields f = order.Fields();
-    f.Reserved = order.Reserved;
-    return f;
-}
+TOrderFields OrderFieldsOf(const TUserOrder &order) { return order.Fields(); }

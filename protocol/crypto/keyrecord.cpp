@@ -1,5 +1,6 @@
 #include "keyrecord.h"
 
+#include "rsablocks.h"
 #include "sixbittext.h"
 
 #include <algorithm>
@@ -34,6 +35,11 @@ void writeKeyText(TKeyRecord& key, size_t offset, const TFGInt& value, const cha
 bool KeyIsEmpty(const TKeyRecord& key)
 {
     return key[keyExponentOffset] == 0;
+}
+
+bool KeyIsUsable(const TKeyRecord& key)
+{
+    return !KeyIsEmpty(key) && RsaKeyIsUsable(KeyExponent(key), KeyModulus(key));
 }
 
 TFGInt KeyExponent(const TKeyRecord& key)

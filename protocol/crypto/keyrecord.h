@@ -19,6 +19,10 @@ inline constexpr size_t keyMaxBits = keyTextCapacity * 6;
 
 // A record whose exponent text is empty (first byte 0) means "no key".
 bool KeyIsEmpty(const TKeyRecord& key);
+// A key that can encrypt and decrypt: not empty, and its numbers fit the RSA
+// scheme (the modulus odd and above 1). A junk or damaged key file gives a
+// record that is not usable; an encrypted session treats it as no key.
+bool KeyIsUsable(const TKeyRecord& key);
 // A length byte above 40 is taken as 40: the text never runs into the next field.
 TFGInt KeyExponent(const TKeyRecord& key);
 TFGInt KeyModulus(const TKeyRecord& key);

@@ -62,6 +62,16 @@ std::string transformBlocks(const std::string& bits, size_t blockBits, size_t ou
 
 } // namespace
 
+bool RsaKeyIsUsable(const TFGInt& exponent, const TFGInt& modulus)
+{
+    try {
+        prepareKey(exponent, modulus, "RsaKeyIsUsable");
+        return true;
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+}
+
 std::vector<uint8_t> RsaEncrypt(const std::vector<uint8_t>& plain, const TFGInt& exponent, const TFGInt& modulus)
 {
     const KeyParts key = prepareKey(exponent, modulus, "RsaEncrypt");

@@ -17,3 +17,5 @@
 // missing, zero, 1, even or negative, or a missing or negative exponent.
 std::vector<uint8_t> RsaEncrypt(const std::vector<uint8_t>& plain, const TFGInt& exponent, const TFGInt& modulus);
 std::vector<uint8_t> RsaDecrypt(const std::vector<uint8_t>& cipher, const TFGInt& exponent, const TFGInt& modulus);
+// True when the pair serves both operations (they would not throw).
+bool RsaKeyIsUsable(const TFGInt& exponent, const TFGInt& modulus);

@@ -44,8 +44,9 @@ struct HistoryRequest {
 };
 
 // A dealer that answers 130 in three packets with a quote pushed between the
-// first two (it must be ignored), refuses instrument 99, and pushes the
-// payload of the test's trigger command as a quote.
+// first two (it must be ignored), refuses instrument 99, answers instrument
+// 97 with a packet that is not a reply, never answers instrument 98, and
+// pushes the payload of the test's trigger command as a quote.
 class BarDealer {
 public:
     BarDealer()
@@ -68,6 +69,12 @@ public:
                 }
                 if (GetU16(d) == 99) {
                     c.sendReply(p, 12);
+                    continue;
+                }
+                if (GetU16(d) == 98)
+                    continue;
+                if (GetU16(d) == 97) {
+                    c.send(code, id, barsPayload(0, {60}, 12000), pfCommand);
                     continue;
                 }
                 c.send(code, id, barsPayload(0, {60, 120}, 12000), pfReply | pfFirst);
@@ -218,4 +225,30 @@ TEST_F(SeriesListTest, ErrorReplyAndDisconnectMakeSeriesReadyAgain)
     // The dispatcher's reset drops the tick handler until the next start.
     session.Disconnect();
     EXPECT_FALSE(list.Started());
+}
+
+TEST_F(SeriesListTest, AnyAnswerOrAClearEndsTheWaitForHistory)
+{
+    login();
+    // Created before the tick handler exists (between the login and the
+    // system variables): only the request's own cancel can end its wait.
+    TSerData *unanswered = list.FindOrCreate(98, 3);
+    ASSERT_EQ(unanswered->Ready, 0);
+    session.Disconnect();
+    EXPECT_EQ(unanswered->Ready, 1);
+
+    login();
+    list.Start();
+    // Ready again, so the start asks for it once more.
+    EXPECT_EQ(unanswered->Ready, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard lock(dealer.mutex);
+        return std::any_of(dealer.requests.begin(), dealer.requests.end(),
+                           [](const HistoryRequest &r) { return r.instrument == 98; });
+    }));
+
+    // An answer with flags bit 0 (not a reply) brings no bars but ends the wait.
+    TSerData *odd = list.FindOrCreate(97, 3);
+    ASSERT_TRUE(WaitUntil([&] { return odd->Ready == 1; }));
+    EXPECT_EQ(odd->Count(), 0);
 }

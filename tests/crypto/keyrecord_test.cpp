@@ -76,3 +76,16 @@ TEST(KeyRecord, ValuesOver240BitsDoNotFit)
     EXPECT_THROW(makeKeyRecord(TFGInt{}, fgFromUint64(3233)), std::invalid_argument);
     EXPECT_NO_THROW(makeKeyRecord(fgFromUint64(3), FromBits(std::string(240, '1'))));
 }
+
+TEST(KeyRecord, UsableOnlyWithAnOddModulusAboveOne)
+{
+    const FixedKey fixed;
+    EXPECT_TRUE(KeyIsUsable(makeKeyRecord(fixed.clientExponent, fixed.modulus)));
+    EXPECT_TRUE(KeyIsUsable(makeKeyRecord(fgFromUint64(17), fgFromUint64(3))));
+    EXPECT_FALSE(KeyIsUsable(TKeyRecord{}));
+    for (uint64_t modulus : {0, 1, 2, 3234})
+        EXPECT_FALSE(KeyIsUsable(makeKeyRecord(fgFromUint64(17), fgFromUint64(modulus)))) << modulus;
+    TKeyRecord exponentOnly{};
+    putText(exponentOnly, keyExponentOffset, "=y", 2);
+    EXPECT_FALSE(KeyIsUsable(exponentOnly));
+}

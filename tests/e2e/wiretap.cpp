@@ -88,8 +88,14 @@ void WireTap::relay(int clientFd)
 {
     const int serverFd = connectLoopback(serverPort);
     std::vector<uint8_t> pending;
+    std::vector<uint8_t> held;  // from the server, kept back
     uint8_t chunk[16384];
     while (serverFd >= 0 && !stopping) {
+        if (!holding && !held.empty()) {
+            if (!sendAll(clientFd, held.data(), held.size()))
+                break;
+            held.clear();
+        }
         pollfd p[2] = {{clientFd, POLLIN, 0}, {serverFd, POLLIN, 0}};
         if (::poll(p, 2, 50) <= 0)
             continue;
@@ -98,6 +104,10 @@ void WireTap::relay(int clientFd)
             if (!(p[side].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             const ssize_t n = ::recv(p[side].fd, chunk, sizeof chunk, 0);
+            if (n > 0 && side == 1 && (holding || !held.empty())) {
+                held.insert(held.end(), chunk, chunk + n);
+                continue;
+            }
             if (n <= 0 || !sendAll(p[1 - side].fd, chunk, size_t(n))) {
                 open = false;
                 break;

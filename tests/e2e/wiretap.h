@@ -19,6 +19,9 @@ public:
     WireTap &operator=(const WireTap &) = delete;
 
     int port() const { return listenPort; }
+    // While held, what the server sends is kept back from the client (on
+    // every connection); letting go passes it on.
+    void holdReplies(bool hold) { holding = hold; }
     std::vector<TPacketBuffer> sent() const;
     std::vector<uint8_t> sentCodes() const;
 
@@ -31,6 +34,7 @@ private:
     int listenFd = -1;
     int listenPort = 0;
     std::atomic<bool> stopping{false};
+    std::atomic<bool> holding{false};
     mutable std::mutex lock;
     std::vector<TPacketBuffer> log;
     std::vector<std::thread> relays;  // touched by the accepting thread only

@@ -5,9 +5,15 @@
 
 #include <atomic>
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "commands.h"
 #include "connectthread.h"
@@ -17,6 +23,83 @@
 #include "testapp.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A one-way signal between a test and a server script or a lookup.
+class Latch {
+public:
+    void open()
+    {
+        {
+            std::lock_guard lock(m);
+            isOpen = true;
+        }
+        cv.notify_all();
+    }
+    bool wait(std::chrono::milliseconds limit = 20s)
+    {
+        std::unique_lock lock(m);
+        return cv.wait_for(lock, limit, [&] { return isOpen; });
+    }
+
+private:
+    std::mutex m;
+    std::condition_variable cv;
+    bool isOpen = false;
+};
+
+TcpAddress LoopbackAddress(int port)
+{
+    TcpAddress a;
+    auto &in = reinterpret_cast<sockaddr_in &>(a.address);
+    a.family = in.sin_family = AF_INET;
+    in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    in.sin_port = htons(uint16_t(port));
+    a.length = sizeof in;
+    return a;
+}
+
+// A name lookup that answers (with the port given) only when let.
+struct HeldLookup {
+    std::atomic<int> callers{0};
+    Latch answer;
+};
+
+TcpClient::Resolver HeldResolver(std::shared_ptr<HeldLookup> lookup, int port)
+{
+    return [lookup, port](const std::string &, int) {
+        ++lookup->callers;
+        lookup->answer.wait(60s);
+        return std::vector<TcpAddress>{LoopbackAddress(port)};
+    };
+}
+
+// An address that never answers: a listener (backlog 0) whose accept queue
+// is full and never drained drops every further SYN.
+struct BlackHole {
+    BlackHole()
+    {
+        const TcpAddress any = LoopbackAddress(0);
+        ::bind(listener, reinterpret_cast<const sockaddr *>(&any.address), any.length);
+        ::listen(listener, 0);
+        sockaddr_in bound{};
+        socklen_t len = sizeof bound;
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&bound), &len);
+        port = ntohs(bound.sin_port);
+        const TcpAddress self = LoopbackAddress(port);
+        ::connect(filler, reinterpret_cast<const sockaddr *>(&self.address), self.length);
+    }
+    ~BlackHole()
+    {
+        ::close(filler);
+        ::close(listener);
+    }
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port = 0;
+};
 
 // Collects the connection thread's notifications on the main thread.
 class Recorder : public QObject {
@@ -34,6 +117,7 @@ public:
         return QObject::event(e);
     }
     int count(int message) const { return int(std::count(messages.begin(), messages.end(), message)); }
+    int countStatus(const QString &text) const { return int(std::count(statuses.begin(), statuses.end(), text)); }
     bool sawStatus(const QString &text) const
     {
         return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
@@ -64,9 +148,12 @@ protected:
         thread.SetPort(port);
         thread.StartLogin(account, password, TKeyRecord{});
     }
+    // The attempt is over and every notice it posted has been seen.
     bool idle()
     {
-        return WaitUntil([&] { return !thread.Busy() && !thread.Connected() && thread.Mode() == 0; });
+        const bool ended = WaitUntil([&] { return !thread.Busy() && !thread.Connected() && thread.Mode() == 0; });
+        QCoreApplication::sendPostedEvents();
+        return ended;
     }
 
     TDispCmdRply dispatcher;
@@ -352,4 +439,207 @@ TEST_F(ConnectionTest, TerminateEndsABlockedRead)
     ASSERT_TRUE(thread.Busy());
     thread.Terminate();
     EXPECT_TRUE(thread.isFinished());
+}
+
+// ---- name lookup and connect time ------------------------------------------
+
+TEST_F(ConnectionTest, AHangingLookupCountsAgainstTheConnectTimeAndEndsAtStopOrTerminate)
+{
+    auto lookup = std::make_shared<HeldLookup>();
+    const int port = UnusedPort();
+    thread.SetResolver(HeldResolver(lookup, port));
+    thread.SetConnectTimeout(300);
+    thread.SetPort(port);
+    const QString failed = QStringLiteral("Can't connect to 127.0.0.1:%1 server").arg(port);
+
+    // The lookup never answers: the attempt fails once the time is up.
+    thread.StartLogin(1001, QStringLiteral("demo"), TKeyRecord{});
+    ASSERT_TRUE(WaitUntil([&] { return recorder.sawStatus(failed); }));
+    ASSERT_TRUE(idle());
+
+    // A Stop abandons a lookup at once; it is no failure of the server.
+    thread.SetConnectTimeout(60000);
+    thread.StartLogin(1001, QStringLiteral("demo"), TKeyRecord{});
+    ASSERT_TRUE(WaitUntil([&] { return lookup->callers.load() == 2; }));
+    thread.Stop();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(recorder.countStatus(failed), 1);
+    EXPECT_EQ(recorder.count(WM_CONNECTED), 0);
+
+    // So does Terminate (program exit).
+    thread.StartLogin(1001, QStringLiteral("demo"), TKeyRecord{});
+    ASSERT_TRUE(WaitUntil([&] { return lookup->callers.load() == 3; }));
+    const auto before = Clock::now();
+    thread.Terminate();
+    EXPECT_TRUE(thread.isFinished());
+    EXPECT_LT(Clock::now() - before, 5s);
+    // The abandoned lookups end late and clean up after themselves.
+    lookup->answer.open();
+}
+
+TEST(TcpConnect, ADeadFirstAddressDoesNotHoldUpTheNextOne)
+{
+    EnsureTestApp();
+    BlackHole hole;
+    ScriptedServer live([](ScriptedServer::Connection &) {});
+    TcpClient tcp;
+    tcp.setHost(QStringLiteral("dealer.test"));
+    tcp.setPort(2222);
+    // Alone, the black hole never answers: the connect runs out of time.
+    tcp.setResolver([port = hole.port](const std::string &, int) { return std::vector{LoopbackAddress(port)}; });
+    try {
+        tcp.connectTo(400);
+        ADD_FAILURE() << "connected to the black hole";
+    } catch (const TcpClient::Error &e) {
+        EXPECT_STREQ(e.what(), "Connect timed out");
+    }
+    // Before a live server, it only delays that one by a short stagger.
+    tcp.setResolver([dead = hole.port, alive = live.port()](const std::string &, int) {
+        return std::vector{LoopbackAddress(dead), LoopbackAddress(alive)};
+    });
+    const auto before = Clock::now();
+    tcp.connectTo(6000);
+    EXPECT_LT(Clock::now() - before, 3s);
+    EXPECT_TRUE(WaitUntil([&] { return live.connections() == 1; }));
+}
+
+TEST(TcpConnectDeathTest, TheProgramEndsWhileALookupHangs)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // Never answered: its thread is still in it when the program ends.
+            auto lookup = std::make_shared<HeldLookup>();
+            TcpClient tcp;
+            tcp.setPort(2222);
+            tcp.setResolver(HeldResolver(lookup, 2222));
+            EXPECT_THROW(tcp.connectTo(100), TcpClient::Error);
+            std::exit(lookup->callers.load() == 1 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// ---- Stop during an attempt ------------------------------------------------
+
+TEST_F(ConnectionTest, StopDuringTheLoginHandshakeEndsTheAttemptDisconnected)
+{
+    Latch loginSeen, release;
+    std::atomic<int> logins{0};
+    ScriptedServer server([&](ScriptedServer::Connection &c) {
+        auto login = c.readPacket();
+        if (!login)
+            return;
+        ++logins;
+        loginSeen.open();
+        release.wait();
+        c.sendReply(*login, 0);
+        if (auto confirm = c.readPacket(2000))
+            c.sendReply(*confirm, 0);
+        c.readPacket(2000);
+    });
+    login(server.port());
+    ASSERT_TRUE(loginSeen.wait());
+    ASSERT_TRUE(thread.Busy());
+    thread.Stop();
+    // A start that would follow the stopped attempt goes with a second Stop.
+    thread.StartLogin(1001, QStringLiteral("demo"), TKeyRecord{});
+    thread.Stop();
+    EXPECT_FALSE(thread.RequestPending());
+    release.open();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(recorder.count(WM_CONNECTED), 0);
+    EXPECT_FALSE(recorder.sawStatus(QStringLiteral("Interrupted")));
+    EXPECT_EQ(logins.load(), 1);
+}
+
+TEST_F(ConnectionTest, AStartAfterAStopDuringAnAttemptRunsWhenTheAttemptEnds)
+{
+    std::atomic<int> logins{0};
+    std::atomic<uint32_t> lastAccount{0};
+    Latch firstSeen;
+    ScriptedServer server([&](ScriptedServer::Connection &c) {
+        auto login = c.readPacket();
+        if (!login)
+            return;
+        lastAccount = GetU32(&(*login)[hdr::Data]);
+        if (++logins == 1) {
+            firstSeen.open();
+            c.readPacket(20000);  // no answer while the client stays
+            return;
+        }
+        c.sendReply(*login, 0);
+        if (auto confirm = c.readPacket())
+            c.sendReply(*confirm, 0);
+        c.readPacket(10000);
+    });
+    login(server.port());
+    ASSERT_TRUE(firstSeen.wait());
+    // What Login does: the disconnected handling (a Stop), then the start.
+    thread.Stop();
+    thread.StartLogin(2002, QStringLiteral("other"), TKeyRecord{});
+    ASSERT_TRUE(WaitUntil([&] { return recorder.count(WM_CONNECTED) == 1; }));
+    EXPECT_TRUE(thread.Connected());
+    EXPECT_EQ(logins.load(), 2);
+    EXPECT_EQ(lastAccount.load(), 2002u);
+}
+
+TEST_F(ConnectionTest, AStopDuringARegistrationKeepsTheNewAccount)
+{
+    Latch requestSeen, release;
+    ScriptedServer server([&](ScriptedServer::Connection &c) {
+        auto request = c.readPacket();
+        if (!request)
+            return;
+        requestSeen.open();
+        release.wait();
+        c.sendReply(*request, 0, {0x39, 0x30, 0, 0, 2, 'p', 'w'});
+        c.readPacket(2000);
+    });
+    thread.SetPort(server.port());
+    thread.StartRegistration(QStringLiteral("Ann"), QStringLiteral("a@b.c"), 100, 0);
+    ASSERT_TRUE(requestSeen.wait());
+    thread.Stop();
+    release.open();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(recorder.count(WM_REGISTRATION), 1);
+    EXPECT_EQ(thread.RegAccount(), 12345u);
+    EXPECT_EQ(thread.RegPassword(), QStringLiteral("pw"));
+    EXPECT_EQ(recorder.count(WM_CONNECTED), 0);
+}
+
+// ---- handshake answers -----------------------------------------------------
+
+TEST_F(ConnectionTest, AHandshakeAnswerThatIsNotAReplyIsInvalid)
+{
+    // The packet with flags bit 0 (a command or push) answers: 0 the login
+    // command, 1 its confirmation, 2 a registration.
+    for (int step : {0, 1, 2}) {
+        ScriptedServer server([step](ScriptedServer::Connection &c) {
+            auto command = c.readPacket();
+            if (!command)
+                return;
+            if (step == 1) {
+                c.sendReply(*command, 0);
+                if (!(command = c.readPacket()))
+                    return;
+            }
+            std::vector<uint8_t> payload{0, 0x39, 0x30, 0, 0, 0};
+            c.send((*command)[hdr::Code], GetU16(&(*command)[hdr::PacketId]), payload, pfCommand | pfReply);
+            if (auto next = c.readPacket(2000))
+                c.sendReply(*next, 0);
+            c.readPacket(2000);
+        });
+        recorder.messages.clear();
+        recorder.statuses.clear();
+        thread.SetPort(server.port());
+        if (step == 2)
+            thread.StartRegistration(QStringLiteral("Ann"), QStringLiteral("a@b.c"), 100, 0);
+        else
+            thread.StartLogin(1001, QStringLiteral("demo"), TKeyRecord{});
+        EXPECT_TRUE(WaitUntil([&] { return recorder.sawStatus(QStringLiteral("Not valid packet is recieved")); }))
+            << "step " << step;
+        ASSERT_TRUE(idle());
+        EXPECT_EQ(recorder.count(WM_CONNECTED), 0) << "step " << step;
+        EXPECT_EQ(recorder.count(WM_REGISTRATION), 0) << "step " << step;
+    }
 }

@@ -107,6 +107,29 @@ TEST(Dispatcher, CancelNotificationsMayRemoveOtherEventsDuringClear)
     EXPECT_EQ(d.EventCount(), 0u);
 }
 
+TEST(Dispatcher, ClearAlsoDropsWhatCancelNotificationsRegister)
+{
+    TDispCmdRply d;
+    int handled = 0, lateCancels = 0;
+    // A cancel action that asks again at once (and listens again).
+    d.AddReplyEvent(130, 1, [&](TFxEvent *) {
+        d.AddReplyEvent(130, 2, [&](TFxEvent *) { ++lateCancels; }, [&](TUserCmdRply *) { ++handled; });
+        d.AddCommandEvent(104, nullptr, [&](TUserCmdRply *) { ++handled; });
+    }, nullptr);
+    d.Clear();
+    EXPECT_EQ(d.EventCount(), 0u);
+    d.Dispatch(Packet(130, 2));
+    d.Dispatch(Packet(104, 0, pfCommand));
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(lateCancels, 0);
+
+    // The same when Clear runs inside a handler (a disconnection during a pump).
+    d.AddCommandEvent(105, [&](TFxEvent *) { d.AddCommandEvent(104, nullptr, nullptr); },
+                      [&](TUserCmdRply *) { d.Clear(); });
+    d.Dispatch(Packet(105, 0, pfCommand));
+    EXPECT_EQ(d.EventCount(), 0u);
+}
+
 TEST(Dispatcher, HandlerExceptionPropagatesAndStopsTheRest)
 {
     TDispCmdRply d;

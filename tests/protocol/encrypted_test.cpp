@@ -11,6 +11,7 @@
 #include "forexexception.h"
 #include "keyfile.h"
 #include "keyfiles.h"
+#include "keyrecord.h"
 #include "languagetables.h"
 #include "rsablocks.h"
 #include "rsapacket.h"
@@ -183,6 +184,44 @@ TEST_F(EncryptedTest, WrongKeyFailsCleanly)
     EXPECT_EQ(listener.connects, 0);
     ASSERT_FALSE(listener.statuses.empty());
     EXPECT_FALSE(listener.statuses.back().isEmpty());
+}
+
+TEST_F(EncryptedTest, AKeyRecordWithoutAUsableModulusIsTakenAsNoKey)
+{
+    // Junk (82 bytes of text: the modulus decodes to zero), an even modulus,
+    // an exponent without a modulus.
+    const QString junk = dir.filePath(QStringLiteral("junk.prk"));
+    QFile file(junk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(1, 3) + QByteArray(81, 'a'));
+    file.close();
+    TKeyRecord exponentOnly{2, '=', 'y'};
+    const std::vector<TKeyRecord> keys{LoadKeyFile(junk), makeKeyRecord(fgFromUint64(17), fgFromUint64(3234)),
+                                       exponentOnly};
+    const auto idle = [&] { return WaitUntil([&] { return !thread.Busy() && thread.Mode() == 0; }); };
+    for (size_t k = 0; k < keys.size(); ++k) {
+        // The server asks for encryption: the message for a missing key.
+        ScriptedServer encrypted([](ScriptedServer::Connection &c) {
+            if (auto login = c.readPacket())
+                c.send(cmdLogin, 1, {0}, pfReply | pfRsa);
+        });
+        thread.SetPort(encrypted.port());
+        thread.StartLogin(1002, QStringLiteral("demo"), keys[k]);
+        ASSERT_TRUE(idle());
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(listener.statuses.back(), MessageText(18)) << "key " << k;
+
+        // A plain account with the same file selected logs in.
+        ScriptedServer plain([](ScriptedServer::Connection &c) {
+            if (ScriptedServer::acceptLogin(c))
+                c.readPacket(10000);
+        });
+        thread.SetPort(plain.port());
+        thread.StartLogin(1001, QStringLiteral("demo"), keys[k]);
+        EXPECT_TRUE(WaitUntil([&] { return listener.connects == int(k) + 1; })) << "key " << k;
+        thread.Stop();
+        ASSERT_TRUE(idle());
+    }
 }
 
 TEST(KeyFile, ExactSizeEmptyPathAndShortFile)

@@ -212,7 +212,12 @@ TEST(ErrorTexts, BothLanguages)
     r.ReadHeader();
     EXPECT_EQ(ErrorText(r), QString::fromUtf8("Запись не найдена"));
     EXPECT_EQ(ErrorCodeText(r), QString::fromUtf8("Error code: 3 Запись не найдена"));
+    // Outside the table: the code once, then the server's own text.
+    TUserReply unknown = ReceivedReply({20, 4, 'b', 'u', 's', 'y'});
+    unknown.ReadHeader();
+    EXPECT_EQ(ErrorCodeText(unknown), QStringLiteral("Error code: 20 busy"));
     SetEnglish(true);
+    EXPECT_EQ(ErrorCodeText(unknown), QStringLiteral("Error code: 20 busy"));
     EXPECT_EQ(ErrorText(r), QStringLiteral("Record not found"));
 }
 

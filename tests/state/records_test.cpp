@@ -425,6 +425,18 @@ TEST_F(Records, OrderPricesRowAndDescription)
     EXPECT_EQ(grouped->Describe(), u"Buy limit EURUSD lot: 2;at price: 1.2010 ");
 }
 
+TEST_F(Records, AnOrderGivesItsWholeRecordBackToAChangeRequest)
+{
+    addInstrument({.id = 1, .kind = 1, .name = "EURUSD", .ask = 12052, .bid = 12050});
+    const wire::Order w{.id = 20, .group = 17, .currencyId = 1, .orderType = 2, .time = kMay3,
+                        .reserved = 0xA1B2C3D4, .lots = 2, .takeProfit = 12500, .stopLoss = 12000, .price = 12010};
+    TUserOrder *order = addOrder(w);
+    // Byte 13 (the reserved word) goes back as the server sent it.
+    TCommandPtr change = NewChangeOrderCommand(order->Fields());
+    const std::vector<uint8_t> payload(change->Buffer.begin() + hdr::Data, change->Buffer.end());
+    EXPECT_EQ(payload, w.bytes());
+}
+
 TEST_F(Records, NewGroupNumberDrawsTenTimes)
 {
     int draws = 0;
