@@ -25,7 +25,10 @@ const char *const adminUsage =
     "  deposit ACCOUNT AMOUNT        (currency units; negative withdraws)\n"
     "  set-price SYMBOL BID          (moves the market, e.g. set-price EURUSD 1.1050)\n"
     "  rollover                      (books the daily swaps now)\n"
-    "  status\n";
+    "  status\n"
+    "test aids:\n"
+    "  hold-reply ACCOUNT            (holds back the reply to the account's next trade command)\n"
+    "  release-reply ACCOUNT         (sends the reply held back)\n";
 
 std::string wire(const std::string &utf8) { return EncodeWireText(QString::fromUtf8(utf8.c_str())).toStdString(); }
 
@@ -182,6 +185,23 @@ bool AdminChannel::run(const std::vector<std::string> &args, std::string &text)
     if (command == "rollover" && n == 1) {
         server.runRollover();
         text = "swaps booked";
+        return true;
+    }
+    if (command == "hold-reply" && n == 2) {
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        if (!book.account(account))
+            return refused(errNotFound);
+        server.holdNextReply(account);
+        text = "the reply to the next trade command of " + args[1] + " will be held back";
+        return true;
+    }
+    if (command == "release-reply" && n == 2) {
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        if (!server.releaseReply(account))
+            return text = "no reply held for " + args[1], false;
+        text = "held reply sent";
         return true;
     }
     if (command == "status" && n == 1) {

@@ -166,6 +166,12 @@ void DealerServer::sessionClosed(Session *session)
     }
 }
 
+bool DealerServer::releaseReply(uint32_t account)
+{
+    Session *s = sessionOf(account);
+    return s && s->releaseHeldReplies();
+}
+
 const ServerRsa *DealerServer::keyOf(uint32_t account) const
 {
     auto it = keys.find(account);

@@ -58,6 +58,15 @@ public:
 
     size_t sessionCount() const { return sessions.size(); }
 
+    // Test aid for a client's handling of a dealer that does not answer: the
+    // reply to the account's next trade command is held back (the command is
+    // carried out and its pushes go out) until releaseReply sends it late.
+    void holdNextReply(uint32_t account) { replyHolds.insert(account); }
+    // True, once, when the account's next trade reply is to be held.
+    bool takeReplyHold(uint32_t account) { return replyHolds.erase(account) > 0; }
+    // Sends the reply held for the account's session; false when none is held.
+    bool releaseReply(uint32_t account);
+
 private:
     void onNewConnection();
     void onTick();
@@ -75,6 +84,7 @@ private:
     std::set<Session *> sessions;
     std::map<uint32_t, Session *> holders;
     std::map<uint32_t, std::unique_ptr<ServerRsa>> keys;
+    std::set<uint32_t> replyHolds;
     QTimer tickTimer;
     QTimer clockTimer;
     QElapsedTimer tickClock;

@@ -44,6 +44,24 @@ const char *errorTextOf(uint8_t error)
 
 std::string wireBytes(const QString &text) { return EncodeWireText(text).toStdString(); }
 
+// The commands whose reply a trade dialog waits for.
+bool isTradeCommand(uint8_t code)
+{
+    switch (code) {
+    case cmdPlace:
+    case cmdChangePosition:
+    case cmdChangeOrder:
+    case cmdDeleteOrder:
+    case cmdClosePosition:
+    case cmdGroupOrders:
+    case cmdConfirmPrice:
+    case cmdReversePosition:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The packet object the bounds-checked reader works on.
 struct Incoming {
     explicit Incoming(const TPacketBuffer &buffer) : command(buffer[hdr::Code])
@@ -181,7 +199,23 @@ void Session::sendReply(uint8_t code, uint16_t packetId, uint8_t error, const By
     packet[hdr::Code] = code;
     packet[hdr::Data] = error;
     std::copy(data.begin(), data.end(), packet.begin() + hdr::ReplyData);
-    write(packet, encrypted && MustBeEncrypted(code, true));
+    const bool encrypt = encrypted && MustBeEncrypted(code, true);
+    if (holding) {
+        heldReplies.push_back({std::move(packet), encrypt});
+        return;
+    }
+    write(packet, encrypt);
+}
+
+bool Session::releaseHeldReplies()
+{
+    if (heldReplies.empty() || state == State::Closed)
+        return false;
+    std::vector<HeldReply> replies;
+    replies.swap(heldReplies);
+    for (HeldReply &r : replies)
+        write(r.packet, r.encrypt);
+    return true;
 }
 
 void Session::sendError(uint8_t code, uint16_t packetId, uint8_t error)
@@ -234,6 +268,12 @@ void Session::handle(const TPacketBuffer &packet)
     const bool noReply = (packet[hdr::Flags] & pfNoReply) != 0;
     Incoming incoming(packet);
     PacketReader in(incoming.command, hdr::Data);
+    // Held back also when the command is refused, even for a short payload.
+    holding = state == State::Ready && !noReply && isTradeCommand(code) && server.takeReplyHold(accountId);
+    struct EndHolding {
+        bool &flag;
+        ~EndHolding() { flag = false; }
+    } endHolding{holding};
     try {
         switch (state) {
         case State::Fresh:

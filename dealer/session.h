@@ -35,6 +35,10 @@ public:
     // A push: pfCommand, never encrypted.
     void sendPush(uint8_t code, const Bytes &payload);
 
+    // Test aid: writes the replies held back (DealerServer::holdNextReply);
+    // false when none is held. A session that ends drops them.
+    bool releaseHeldReplies();
+
     // Most records per packet of a list reply (with the given record size)
     // so that the payload on the wire stays within the limit.
     size_t recordsPerPacket(size_t recordSize) const;
@@ -82,5 +86,11 @@ private:
     bool encrypted = false;
     bool requotePending = false;
     bool silent = false;  // the command being handled expects no reply
+    bool holding = false;  // its replies are held back instead of sent
+    struct HeldReply {
+        TPacketBuffer packet;
+        bool encrypt;
+    };
+    std::vector<HeldReply> heldReplies;
     Requote requote;
 };

@@ -111,6 +111,9 @@ void TfrmOpenDeal::build()
         u->SetRange(-500, 500);
         u->SetIntercept(true);
     }
+    // Their edits step them from the keyboard and the wheel.
+    upSl->SetAssociate(edSL);
+    upTp->SetAssociate(edTp);
     Label3 = new QLabel(this);
     SetTag(Label3, MakeTag(55));
     edCurrency = new QLabel(this);
@@ -408,20 +411,10 @@ void TfrmOpenDeal::requoteAnswered()
     const TRequoteBox::TAnswer answer = box ? box->Answer() : TRequoteBox::NoAnswer;
     endCountdown();
     bool sent = false;
-    if (answer != TRequoteBox::NoAnswer && Connected()) {
-        // Still locked and Busy: the answer's reply ends the command.
-        QPointer<TfrmOpenDeal> self(this);
-        sent = context.Session.SendCommand(
-            NewConfirmPriceCommand(answer == TRequoteBox::Yes),
-            [self](TFxEvent *) {
-                if (self)
-                    self->OnCommandCancel();
-            },
-            [self](TUserCmdRply *p) {
-                if (self)
-                    self->OnReply(p);
-            });
-    }
+    // Still locked and Busy: the answer's reply ends the command, and the
+    // wait for it is watched like the command's own.
+    if (answer != TRequoteBox::NoAnswer && Connected())
+        sent = send(NewConfirmPriceCommand(answer == TRequoteBox::Yes));
     if (!sent) {
         if (answer != TRequoteBox::NoAnswer && !Connected())
             ShowNoConnect();
@@ -444,17 +437,14 @@ void TfrmOpenDeal::OnCommandCancel()
 
 void OpenNewDeal(TTradeContext &context, qint32 instrumentId)
 {
-    {
-        TfrmOpenDeal form(context, instrumentId);
-        context.Run(form);
-    }
-    context.Session.ShowStatus(QString());
+    TfrmOpenDeal form(context, instrumentId);
+    RunClearingStatus(form);
 }
 
 void OpenExistingDeal(TTradeContext &context, const TPositionImage &position)
 {
     TfrmOpenDeal form(context, position);
-    context.Run(form);
+    RunClearingStatus(form);
 }
 
 void OpenExistingDeal(TTradeContext &context, const TUserDeal &position)

@@ -97,8 +97,9 @@ private:
     TQuoteSubscription quotes;
 };
 
-// Runs the dialog modally in the new-position mode, then clears the status text.
+// Runs the dialog modally in the new-position mode, then clears the status
+// text (RunClearingStatus).
 void OpenNewDeal(TTradeContext &context, qint32 instrumentId);
-// Runs the dialog modally for a copy of the position's record.
+// The same for a copy of the position's record.
 void OpenExistingDeal(TTradeContext &context, const TPositionImage &position);
 void OpenExistingDeal(TTradeContext &context, const TUserDeal &position);

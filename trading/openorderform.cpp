@@ -32,11 +32,14 @@ QLineEdit *newEdit(QWidget *parent, int maxLength)
     return e;
 }
 
-TUpDown *newStepper(QWidget *parent)
+// A price stepper: every click intercepted; its edit steps it from the
+// keyboard and the wheel.
+TUpDown *newStepper(QWidget *parent, QLineEdit *edit)
 {
     auto *u = new TUpDown(parent);
     u->SetRange(-500, 500);
     u->SetIntercept(true);
+    u->SetAssociate(edit);
     SetTag(u, LockTag());
     return u;
 }
@@ -108,15 +111,15 @@ void TfrmOpenOrder::build()
     Label3 = new QLabel(this);
     SetTag(Label3, MakeTag(110));
     EdAtPrice = newEdit(this, 0);
-    upPrice = newStepper(this);
+    upPrice = newStepper(this, EdAtPrice);
     Label4 = new QLabel(this);
     SetTag(Label4, MakeTag(23));
     edSL = newEdit(this, 6);
-    upSl = newStepper(this);
+    upSl = newStepper(this, edSL);
     Label5 = new QLabel(this);
     SetTag(Label5, MakeTag(25));
     edTp = newEdit(this, 6);
-    upTp = newStepper(this);
+    upTp = newStepper(this, edTp);
     btSave = newButton(this, LockTag(96));
     btDelete = newButton(this, LockTag(104));
     btDelete->hide();
@@ -281,17 +284,14 @@ void TfrmOpenOrder::OnCommandCancel()
 
 void OpenNewOrder(TTradeContext &context, qint32 instrumentId)
 {
-    {
-        TfrmOpenOrder form(context, instrumentId);
-        context.Run(form);
-    }
-    context.Session.ShowStatus(QString());
+    TfrmOpenOrder form(context, instrumentId);
+    RunClearingStatus(form);
 }
 
 void OpenExistingOrder(TTradeContext &context, const TOrderFields &order)
 {
     TfrmOpenOrder form(context, order);
-    context.Run(form);
+    RunClearingStatus(form);
 }
 
 void OpenExistingOrder(TTradeContext &context, const TUserOrder &order)

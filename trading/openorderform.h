@@ -67,8 +67,8 @@ private:
 };
 
 // Runs the dialog modally in the new-order mode (−1: no instrument chosen),
-// then clears the status text.
+// then clears the status text (RunClearingStatus).
 void OpenNewOrder(TTradeContext &context, qint32 instrumentId);
-// Runs the dialog modally for an order.
+// The same for an order.
 void OpenExistingOrder(TTradeContext &context, const TOrderFields &order);
 void OpenExistingOrder(TTradeContext &context, const TUserOrder &order);

@@ -222,9 +222,9 @@ void TfrmReverseDeal::requoteAnswered()
 {
     const TRequoteBox::TAnswer answer = requoteBox ? requoteBox->Answer() : TRequoteBox::NoAnswer;
     bool sent = false;
+    // Still locked and Busy; the wait for the answer's reply is watched.
     if (answer != TRequoteBox::NoAnswer && Connected())
-        sent = context.Session.SendCommand(NewConfirmPriceCommand(answer == TRequoteBox::Yes), cancelAction(),
-                                           replyAction());
+        sent = SendTrade(NewConfirmPriceCommand(answer == TRequoteBox::Yes), cancelAction(), replyAction());
     if (!sent) {
         if (answer != TRequoteBox::NoAnswer && !Connected())
             ShowNoConnect();

@@ -32,6 +32,9 @@ struct TTradeContext {
     std::function<int(QDialog &dialog)> RunModal;
     // Period of the confirmation countdowns.
     int CountdownIntervalMs = 1000;
+    // How long a trade dialog waits for the dealer's reply before it offers
+    // to stop waiting.
+    int ReplyTimeoutMs = 30000;
 
     void Error(QWidget *parent, const QString &text) const;
     bool Ask(QWidget *parent, const QString &caption, const QString &text) const;

@@ -326,6 +326,34 @@ TEST_F(DealerEndToEnd, RequoteAcceptedRefusedAndLate)
     EXPECT_EQ(reversed[27], 1);
 }
 
+TEST_F(DealerEndToEnd, AHeldReplyGoesOutOnlyWhenReleased)
+{
+    startDealer();
+    auto c = connect();
+    QString out;
+    EXPECT_FALSE(dealer->admin({"release-reply", "1001"}, &out));
+    EXPECT_EQ(out, "no reply held for 1001");
+    EXPECT_FALSE(dealer->admin({"hold-reply", "999999"}, &out));
+    ASSERT_TRUE(dealer->admin({"hold-reply", "1001"}, &out)) << out.toStdString();
+    // Requests that are not trade commands are answered as ever.
+    ASSERT_EQ(ErrorOf(ask(*c, cmdGetAccount).at(0)), 0);
+
+    const auto [dask, dbid] = dealing(*c, "EURUSD", 1);
+    auto replies = std::make_shared<Parts>();
+    ASSERT_TRUE(c->session.SendCommand(marketOrder(1, 1, 1, uint32_t(dask)), nullptr,
+                                       [replies](TUserCmdRply *p) { replies->push_back(p->Buffer); }));
+    // Carried out: its push arrives, and a reply sent would have come before it.
+    ASSERT_TRUE(c->waitPush(cmdPositionOpened));
+    EXPECT_TRUE(replies->empty());
+    ASSERT_TRUE(dealer->admin({"release-reply", "1001"}, &out)) << out.toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return !replies->empty(); }));
+    EXPECT_EQ(ErrorOf(replies->at(0)), 0);
+    EXPECT_FALSE(dealer->admin({"release-reply", "1001"}, &out));
+    // Only the next command was held.
+    const uint32_t id = lastPushId(*c, cmdPositionOpened);
+    EXPECT_EQ(ErrorOf(c->request(NewClosePositionCommand(id, 1, uint32_t(dbid))).at(0)), 0);
+}
+
 TEST_F(DealerEndToEnd, PendingOrdersGroupsAndStops)
 {
     startDealer();

@@ -1,6 +1,9 @@
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "fieldinput.h"
 #include "languagetables.h"
@@ -85,6 +88,42 @@ TEST(UpDown, KeepsItsPositionInRangeAndWritesItsEdit)
     stepper.DownButton()->click();
     EXPECT_EQ(clicks, (std::vector{TUpDown::btNext, TUpDown::btPrev}));
     EXPECT_EQ(stepper.Position(), 0);
+}
+
+TEST(UpDown, ItsEditStepsItFromTheKeyboardAndTheWheel)
+{
+    TradingApp app;
+    QLineEdit e;
+    TUpDown u;
+    u.SetRange(1, 25);
+    u.SetAssociate(&e);
+    int clicks = 0;
+    QObject::connect(&u, &TUpDown::clicked, [&] { ++clicks; });
+    QTest::keyClick(&e, Qt::Key_Up);
+    QTest::keyClick(&e, Qt::Key_PageUp);
+    EXPECT_EQ(e.text(), QStringLiteral("12"));
+    // A page stops at the first click that changes nothing.
+    clicks = 0;
+    QTest::keyClick(&e, Qt::Key_PageUp);
+    QTest::keyClick(&e, Qt::Key_PageUp);
+    EXPECT_EQ(e.text(), QStringLiteral("25"));
+    EXPECT_EQ(clicks, 10 + 4);
+    QTest::keyClick(&e, Qt::Key_Down);
+    QTest::keyClick(&e, Qt::Key_Up, Qt::ShiftModifier);  // the edit's own
+    EXPECT_EQ(e.text(), QStringLiteral("24"));
+    // A notch is one click; a fine wheel adds up to a notch.
+    for (int delta : {120, -60, -60}) {
+        QWheelEvent wheel(QPointF(4, 4), QPointF(4, 4), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&e, &wheel);
+    }
+    EXPECT_EQ(e.text(), QStringLiteral("24"));
+    EXPECT_EQ(clicks, 10 + 4 + 1 + 2);
+    // An intercepted stepper leaves its edit to its click handler.
+    u.SetIntercept(true);
+    QTest::keyClick(&e, Qt::Key_Up);
+    EXPECT_EQ(e.text(), QStringLiteral("24"));
+    EXPECT_EQ(u.Position(), 24);
 }
 
 TEST(TradeResult, RequotesErrorsAndShortReplies)

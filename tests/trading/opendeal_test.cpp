@@ -1,11 +1,14 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
 #include "confirmclosedeal.h"
+#include "extratexts.h"
 #include "languagetables.h"
 #include "opendealform.h"
 #include "requotebox.h"
@@ -130,6 +133,26 @@ TEST_F(OpenDeal, StopSteppersStartFromTheMidPriceAndMoveOnePoint)
     unquoted.upTp->Click(TUpDown::btPrev);
     EXPECT_TRUE(unquoted.edSL->text().isEmpty());
     EXPECT_TRUE(unquoted.edTp->text().isEmpty());
+}
+
+TEST_F(OpenDeal, KeysOnTheEditsStepLikeTheArrowsAndTheInstrumentListKeepsItsOwn)
+{
+    TfrmOpenDeal d(context, 1);
+    d.show();
+    QTest::keyClick(d.cbCurrency, Qt::Key_Down);
+    EXPECT_EQ(d.cbCurrency->currentText(), u"ODDKIND");
+    QTest::keyClick(d.cbCurrency, Qt::Key_Up);
+    QTest::keyClick(d.edLot, Qt::Key_Up);
+    EXPECT_EQ(d.Lots, 2);
+    // The stop steppers' rules: from the mid price 12346.
+    QTest::keyClick(d.edSL, Qt::Key_Up);
+    EXPECT_EQ(d.edSL->text(), u"1.2347");
+    QTest::keyClick(d.edTp, Qt::Key_PageDown);
+    EXPECT_EQ(d.edTp->text(), u"1.2336");
+    // A refused value is reported once, not once per step of the page.
+    d.edSL->setText(QStringLiteral("abc"));
+    QTest::keyClick(d.edSL, Qt::Key_PageUp);
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Incorect value")});
 }
 
 TEST_F(OpenDeal, InputErrorsStopTheOpenBeforeAnythingIsSent)
@@ -521,6 +544,52 @@ TEST_F(OpenDeal, EndOfTheConnectionClosesTheDialogOrTheConfirmation)
     EXPECT_EQ(dealer.received().size(), sentBefore);
 }
 
+TEST_F(OpenDeal, AnUnansweredCommandCanBeGivenUpAndItsStatusTextStays)
+{
+    context.ReplyTimeoutMs = 20;
+    context.RunModal = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<TfrmOpenDeal &>(dialog);
+        d.show();
+        const size_t before = pending();
+        d.btBuy->click();
+        EXPECT_TRUE(WaitUntil([&] { return NoticeButton(d, TExtraText::NoAnswerKeepWaiting) != nullptr; }));
+        EXPECT_EQ(d.NoAnswerNotice()->windowModality(), Qt::WindowModal);
+        // Going on waiting: the notice comes back after another period.
+        NoticeButton(d, TExtraText::NoAnswerKeepWaiting)->click();
+        EXPECT_TRUE(d.Busy);
+        EXPECT_TRUE(WaitUntil([&] { return NoticeButton(d, TExtraText::NoAnswerStopWaiting) != nullptr; }));
+        NoticeButton(d, TExtraText::NoAnswerStopWaiting)->click();
+        EXPECT_FALSE(d.Busy);
+        EXPECT_TRUE(d.btBuy->isEnabled());
+        EXPECT_EQ(pending(), before);  // the reply event is gone:
+        reply(command(0), 8);          // a late reply is not handled
+        return d.result();
+    };
+    OpenNewDeal(context, 1);
+    EXPECT_EQ(status(), ExtraText(TExtraText::NoAnswerGivenUp));
+}
+
+TEST_F(OpenDeal, AReplyOrTheConnectionsEndClosesTheNoticeAndTheRequoteAnswerIsWatchedAnew)
+{
+    context.ReplyTimeoutMs = 20;
+    TfrmOpenDeal d(context, 1);
+    d.show();
+    d.btBuy->click();
+    ASSERT_TRUE(WaitUntil([&] { return d.NoAnswerNotice() != nullptr; }));
+    QPointer<QMessageBox> notice = d.NoAnswerNotice();
+    reply(command(0), 100, le32(12360));
+    EXPECT_TRUE(!notice || !notice->isVisible());
+    EXPECT_FALSE(d.WaitingForReply());  // the trader is awaited now
+    ASSERT_TRUE(WaitUntil([&] { return d.ConfirmBox() != nullptr; }));
+    qobject_cast<TRequoteBox *>(d.ConfirmBox())->btYes->click();
+    EXPECT_EQ(command(1)[hdr::Code], cmdConfirmPrice);
+    ASSERT_TRUE(WaitUntil([&] { return d.NoAnswerNotice() != nullptr; }));
+    notice = d.NoAnswerNotice();
+    session.Disconnect();
+    EXPECT_TRUE(!notice || !notice->isVisible());
+    EXPECT_FALSE(d.isVisible());
+}
+
 TEST_F(OpenDeal, QuoteRegistrationGoesWithTheDialogAndComesBackWithANewSession)
 {
     const size_t base = pending();
@@ -564,7 +633,7 @@ TEST_F(OfflineTradingTest, TradesWithoutAConnectionShowNoConnect)
     EXPECT_TRUE(errors.isEmpty());
 }
 
-TEST_F(OpenDeal, OpenNewDealClearsTheStatusTextAfterwards)
+TEST_F(OpenDeal, OpenNewAndExistingDealClearTheStatusTextAfterwards)
 {
     int runs = 0;
     context.RunModal = [&](QDialog &dialog) {
@@ -580,8 +649,10 @@ TEST_F(OpenDeal, OpenNewDealClearsTheStatusTextAfterwards)
     context.RunModal = [&](QDialog &dialog) {
         ++runs;
         EXPECT_TRUE(qobject_cast<TfrmOpenDeal *>(&dialog)->ExistingMode());
+        session.ShowStatus(QStringLiteral("Incorrect price for Stop loss"));
         return int(QDialog::Rejected);
     };
     OpenExistingDeal(context, position(buy5));
     EXPECT_EQ(runs, 2);
+    EXPECT_TRUE(status().isEmpty());
 }

@@ -147,6 +147,8 @@ TEST_F(OpenOrder, ExistingOrderModeStartsStopsFromTheOrderPrice)
     EXPECT_EQ(d.edSL->text(), QStringLiteral("1.2501"));
     d.upPrice->Click(TUpDown::btPrev);
     EXPECT_EQ(d.EdAtPrice->text(), QStringLiteral("1.2499"));
+    QTest::keyClick(d.edTp, Qt::Key_Up);  // the edits step them too
+    EXPECT_EQ(d.edTp->text(), QStringLiteral("1.2401"));
 
     // An order of an instrument without a quote still steps, by one unit.
     TOrderFields unknown = existingOrder();
@@ -217,7 +219,7 @@ TEST_F(OpenOrder, EndOfTheConnectionClosesABusyDialog)
     EXPECT_FALSE(d.isVisible());
 }
 
-TEST_F(OpenOrder, OpenNewOrderClearsTheStatusText)
+TEST_F(OpenOrder, OpenNewAndExistingOrderClearTheStatusText)
 {
     context.RunModal = [&](QDialog &dialog) {
         auto *d = qobject_cast<TfrmOpenOrder *>(&dialog);
@@ -227,5 +229,12 @@ TEST_F(OpenOrder, OpenNewOrderClearsTheStatusText)
         return int(QDialog::Rejected);
     };
     OpenNewOrder(context, -1);
+    EXPECT_TRUE(status().isEmpty());
+    context.RunModal = [&](QDialog &dialog) {
+        EXPECT_TRUE(qobject_cast<TfrmOpenOrder *>(&dialog)->ExistingMode());
+        session.ShowStatus(QStringLiteral("Incorrect price"));
+        return int(QDialog::Rejected);
+    };
+    OpenExistingOrder(context, existingOrder());
     EXPECT_TRUE(status().isEmpty());
 }

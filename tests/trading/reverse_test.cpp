@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -5,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "extratexts.h"
 #include "requotebox.h"
 #include "reversedealform.h"
 #include "testapp.h"
@@ -179,6 +181,23 @@ TEST_F(Reverse, RequoteAnsweredYesSendsTheConfirmation)
     EXPECT_FALSE(d.btSave->isEnabled());
     reply(answer, 0);
     EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST_F(Reverse, AnUnansweredRequoteAnswerCanBeGivenUp)
+{
+    context.ReplyTimeoutMs = 20;
+    TfrmReverseDeal d(context, buy3);
+    d.show();
+    d.btSave->click();
+    reply(command(0), 100, {0x44, 0x30, 0, 0});
+    ASSERT_TRUE(WaitUntil([&] { return d.RequoteBox() != nullptr; }));
+    d.RequoteBox()->btYes->click();
+    EXPECT_EQ(command(1)[hdr::Code], cmdConfirmPrice);
+    ASSERT_TRUE(WaitUntil([&] { return NoticeButton(d, TExtraText::NoAnswerStopWaiting) != nullptr; }));
+    NoticeButton(d, TExtraText::NoAnswerStopWaiting)->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_FALSE(d.Busy);
+    EXPECT_EQ(status(), ExtraText(TExtraText::NoAnswerGivenUp));
 }
 
 TEST_F(Reverse, NoDealingPriceFailsWithValueRequired)

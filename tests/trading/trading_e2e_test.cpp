@@ -1,5 +1,8 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -8,6 +11,7 @@
 #include "cmlistview.h"
 #include "confirmclosedeal.h"
 #include "dealerharness.h"
+#include "extratexts.h"
 #include "groupform.h"
 #include "opendealform.h"
 #include "openorderform.h"
@@ -327,4 +331,55 @@ TEST_F(TradingEndToEnd, GroupFormedAndDissolved)
     ASSERT_TRUE(WaitUntil([&] { return allIn(0); }, kWait)) << status().toStdString();
     EXPECT_TRUE(status().isEmpty());
     EXPECT_EQ(ordersView.RowCount(), 2);
+}
+
+// The dealer holds back the reply to the next trade command; the position
+// still comes through its pushes.
+TEST_F(TradingEndToEnd, AnUnansweredOpenIsGivenUpAndItsLateReplyIgnored)
+{
+    context.ReplyTimeoutMs = 300;
+    QString out;
+    ASSERT_TRUE(dealer->admin({"hold-reply", "1001"}, &out)) << out.toStdString();
+    size_t before = 0;
+    drive<TfrmOpenDeal>([&](TfrmOpenDeal &d) {
+        before = session.Dispatcher().EventCount();
+        d.btBuy->click();
+        ASSERT_TRUE(WaitUntil([&] { return onlyPosition() != nullptr; }, kWait));
+        ASSERT_TRUE(WaitUntil([&] { return NoticeButton(d, TExtraText::NoAnswerStopWaiting) != nullptr; }, kWait));
+        EXPECT_TRUE(d.Busy);
+        NoticeButton(d, TExtraText::NoAnswerStopWaiting)->click();
+        EXPECT_FALSE(d.Busy);
+        EXPECT_TRUE(d.btBuy->isEnabled());
+        EXPECT_EQ(session.Dispatcher().EventCount(), before);
+    });
+    OpenNewDeal(context, eur->Id);
+    EXPECT_EQ(lastResult, QDialog::Rejected);
+    EXPECT_EQ(status(), ExtraText(TExtraText::NoAnswerGivenUp));
+
+    // The late reply comes before the quote that follows it, and changes nothing.
+    ASSERT_TRUE(dealer->admin({"release-reply", "1001"}, &out)) << out.toStdString();
+    const qint32 moved = eur->Bid + 10 * kPoint;
+    setBid(moved);
+    waitBid(moved);
+    EXPECT_EQ(status(), ExtraText(TExtraText::NoAnswerGivenUp));
+    EXPECT_EQ(lists().Positions.Count(), 1);
+    EXPECT_EQ(positionsView.RowCount(), 1);
+}
+
+TEST_F(TradingEndToEnd, AReplyWhileTheNoticeIsShownIsHandledAsEver)
+{
+    context.ReplyTimeoutMs = 300;
+    QString out;
+    ASSERT_TRUE(dealer->admin({"hold-reply", "1001"}, &out)) << out.toStdString();
+    drive<TfrmOpenDeal>([&](TfrmOpenDeal &d) {
+        d.btBuy->click();
+        ASSERT_TRUE(WaitUntil([&] { return d.NoAnswerNotice() != nullptr; }, kWait));
+        QPointer<QMessageBox> notice = d.NoAnswerNotice();
+        ASSERT_TRUE(dealer->admin({"release-reply", "1001"}, &out)) << out.toStdString();
+        ASSERT_TRUE(WaitUntil([&] { return !d.isVisible(); }, kWait));
+        EXPECT_TRUE(!notice || !notice->isVisible());
+    });
+    OpenNewDeal(context, eur->Id);
+    EXPECT_EQ(lastResult, QDialog::Accepted);
+    EXPECT_TRUE(WaitUntil([&] { return onlyPosition() != nullptr; }, kWait));
 }

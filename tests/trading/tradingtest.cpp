@@ -2,13 +2,28 @@
 
 #include <ostream>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 
 #include "commands.h"
+#include "dlgform.h"
+#include "extratexts.h"
 #include "languagetables.h"
 #include "testapp.h"
 
 void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+QAbstractButton *NoticeButton(TDlgForm &form, TExtraText text)
+{
+    QMessageBox *notice = form.NoAnswerNotice();
+    if (!notice || !notice->isVisible())
+        return nullptr;
+    for (QAbstractButton *b : notice->buttons())
+        if (b->text() == ExtraText(text))
+            return b;
+    return nullptr;
+}
 
 TradingApp::TradingApp()
 {

@@ -13,6 +13,14 @@
 
 void PrintTo(const QString &s, std::ostream *os);
 
+class QAbstractButton;
+class TDlgForm;
+enum class TExtraText;
+
+// The button of the dialog's no-answer notice that carries that text; null
+// while no notice is shown.
+QAbstractButton *NoticeButton(TDlgForm &form, TExtraText text);
+
 // The widget application and the English tables, before any session exists.
 struct TradingApp {
     TradingApp();

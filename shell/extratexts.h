@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Texts of our own in both languages: what the numbered caption and message
+// tables do not have. Those tables keep their numbering; new texts are added
+// here, each group of ids in its own block.
+enum class TExtraText {
+    // ---- Trade dialogs: a trade command the dealer does not answer.
+    NoAnswerNotice,       // the notice shown in its own window
+    NoAnswerStopWaiting,  // its button that gives up waiting
+    NoAnswerKeepWaiting,  // its button that goes on waiting
+    NoAnswerGivenUp,      // the status text after giving up
+    // ---- end of the trade dialogs' block
+    // ---- Chart tools of the main window's toolbar.
+    ToolPointer,
+    ToolZoom,
+    ToolHLine,
+    ToolVLine,
+    ToolLine,
+    ToolFibArc,
+    ToolFibFan,
+    ToolFibTimeZone,
+    ToolFibRetracement,
+    ToolIndicators,
+    ToolZoomIn,
+    ToolZoomOut,
+    // ---- end of the chart tools' block
+};
+
+// The text in the current interface language (IsEnglish()).
+QString ExtraText(TExtraText id);
+// The text in the given language.
+QString ExtraTextIn(bool english, TExtraText id);
