@@ -36,7 +36,11 @@ int main(int argc, char **argv)
                            QStringLiteral("file"));
     QCommandLineOption lang({QStringLiteral("lang")}, QStringLiteral("Interface language: en or ru."),
                             QStringLiteral("language"));
-    parser.addOptions({home, host, port, account, password, key, lang});
+    QCommandLineOption chart({QStringLiteral("chart")},
+                             QStringLiteral("Open a chart once the instrument is known, e.g. EURUSD:H1 "
+                                            "(M1, M5, H1, H4, D1, W1); may be repeated."),
+                             QStringLiteral("symbol:timeframe"));
+    parser.addOptions({home, host, port, account, password, key, lang, chart});
     parser.process(app);
 
     if (!WireCodecAvailable())
@@ -71,6 +75,15 @@ int main(int argc, char **argv)
         // remembered with its password as if entered in the login dialog.
         window.SetCommandLineLogin(number, parser.value(password),
                                    parser.isSet(key) ? std::optional<QString>(QFileInfo(parser.value(key)).absoluteFilePath()) : std::nullopt);
+    }
+    for (const QString &wanted : parser.values(chart)) {
+        static const QStringList suffixes{"M1", "M5", "H1", "H4", "D1", "W1"};
+        const int timeframe = int(suffixes.indexOf(wanted.section(u':', 1).toUpper())) + 1;
+        if (timeframe < 1 || wanted.section(u':', 0, 0).isEmpty()) {
+            qCritical("--chart needs SYMBOL:TIMEFRAME with a timeframe of M1, M5, H1, H4, D1 or W1");
+            return 2;
+        }
+        window.RequestChart(wanted.section(u':', 0, 0), timeframe);
     }
     window.show();
     // A signal may come while a box of the first activation runs, before

@@ -37,10 +37,11 @@ fi
 INI=$HOME_DIR/kelvra.ini
 LOGIN=()
 if [ ! -f "$INI" ] || ! grep -qi '^\[logins\]' "$INI"; then
-  # First run: the connection settings, and the demo login given once; the
-  # client remembers it with its password when it closes.
+  # First run: the connection settings, the demo login given once (the
+  # client remembers it with its password) and an EURUSD H1 chart beside
+  # the lists, so a newcomer sees a live chart at once.
   [ -f "$INI" ] || printf '[kelvra-server]\nhost = 127.0.0.1\nport = %s\n\n[desktop]\nLang = 1\n' "$PORT" > "$INI"
-  LOGIN=(--account 1001 --password demo)
+  LOGIN=(--account 1001 --password demo --chart EURUSD:H1)
 fi
 
 "$BIN/kelvra" --home "$HOME_DIR" "${LOGIN[@]}" "$@" &

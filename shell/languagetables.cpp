@@ -19,8 +19,8 @@ struct TTextEntry {
 };
 
 constexpr TTextEntry kCaptions[] = {
-    {2, u"&+ Zoom out", u"&+ Уменьшить масштаб"},
-    {3, u"&- Zoom in", u"&- Увеличить масштаб"},
+    {2, u"&+ Zoom in", u"&+ Увеличить масштаб"},
+    {3, u"&- Zoom out", u"&- Уменьшить масштаб"},
     {4, u"&About...", u"&О программе..."},
     {5, u"&Cascade", u"&Каскадом"},
     {6, u"© 2026 Kelvra", u"© 2026 Kelvra"},

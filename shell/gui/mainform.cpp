@@ -101,6 +101,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     buildActions();
     buildViews();
     buildMenus();
+    buildChartTools();
     buildStatusBar();
 
     connect(session.get(), &ClientSession::panelChanged, this, [this](int panel, const QString &text) {
@@ -146,6 +147,7 @@ TMainForm::~TMainForm()
     delete frmViewOrder;
     delete frmViewHistory;
     delete frmViewHistoryOrder;
+    closeCharts(false);  // the charts give their indicators' buffers back to the series
     series.reset();
     session->Shutdown();
     state.reset();
@@ -481,6 +483,7 @@ void TMainForm::SetLanguage(bool english)
     // The records write their rows in the language of the moment. Rebuilding
     // the rows loses the selection and the scroll position, so it happens
     // only when the language really changed (every activation lands here).
+    retranslateChartTools();
     if (appliedEnglish == english)
         return;
     ApplyQtTranslations(english);
@@ -581,6 +584,7 @@ void TMainForm::RememberReportFile(const QString &path)
 void TMainForm::saveAtClose(bool quiet)
 {
     state->Lists().Instruments.SaveToIni(ini);
+    closeCharts(true);
     logins.SavedKeyFile = SavedKeyFile;
     logins.SaveLogins(ini);
     ini.WriteString(QStringLiteral("mainform"), QStringLiteral("geometry"), QString::fromLatin1(saveGeometry().toBase64()));

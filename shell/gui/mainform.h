@@ -9,7 +9,9 @@
 #include "connectionsettings.h"
 #include "homepaths.h"
 #include "inifile.h"
+#include "extratexts.h"
 #include "keyrecord.h"
+#include "mchart.h"
 #include "storedlogins.h"
 #include "viewwindows.h"
 
@@ -24,6 +26,7 @@ class ClientState;
 class TSeriesList;
 class THelpViewer;
 class TStatusPanel;
+class TMChart;
 
 // The main window: owns the session (dispatcher and connection thread), the
 // client state and the series list; logs in, shows the connection in its
@@ -66,6 +69,21 @@ public:
     void Registered(quint32 account, const QString &password);
     // Writes the report to the file and opens it; see AReport.
     void SaveReport(const QString &path);
+    // Charts: opened from the quotes window (one window per instrument and
+    // timeframe), refreshed when their series changes.
+    TMChart *OpenChart(int instrumentId, int timeframe);
+    // Opens that chart as soon as the instrument is known (--chart).
+    void RequestChart(const QString &instrumentName, int timeframe);
+    QList<TMChart *> Charts() const;
+    TMChart *ActiveChart() const;
+    void RefreshCharts(uint32_t key);
+    // The chart tools share one handler: tool codes 1 pointer, 2 zoom, 3..9
+    // the drawn elements, 10 indicators.
+    void ExecuteTool(int code);
+    QActionGroup *alTool = nullptr;
+    QAction *Apointer = nullptr, *AZoomChart = nullptr, *AHLine = nullptr, *AVLine = nullptr, *ALine = nullptr,
+            *AfibArc = nullptr, *AFibFan = nullptr, *AfibTimeZone = nullptr, *AfibbLine = nullptr, *Aind = nullptr,
+            *AZoomIn = nullptr, *AZoomOut = nullptr;
     // The saved login values (the last login).
     QString SavedKeyFile;
 
@@ -115,6 +133,10 @@ private:
     void doConnect();
     void sysVariablesArrived();
     void saveAtClose(bool quiet);
+    void buildChartTools();
+    void retranslateChartTools();
+    void openRequestedChart();
+    void closeCharts(bool savePlacement);
     bool loadKey(TKeyRecord &key, bool retry);
     void restorePlacement();
 
@@ -131,7 +153,11 @@ private:
     bool firstActivationDone = false;
     bool closing = false;
     bool closedForSignal = false;
-    std::optional<bool> appliedEnglish;  // the language the lists were last built in
+    std::optional<bool> appliedEnglish;
+    TChartContext chartContext;
+    std::vector<std::pair<QAction *, TExtraText>> toolCaptions;
+    int currentTool = 1;
+    std::vector<std::pair<QString, int>> requestedCharts;  // instrument name, timeframe  // the language the lists were last built in
     struct CommandLineLogin {
         quint32 Account = 0;
         QString Password;

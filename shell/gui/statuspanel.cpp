@@ -31,7 +31,7 @@ QSize TStatusPanel::sizeHint() const
 {
     // As wide as the text asks, but never so wide that the bar, and with it
     // the window, must grow: what does not fit is elided.
-    const int wanted = fontMetrics().horizontalAdvance(fullText) + 2 * Margin;
+    const int wanted = fontMetrics().horizontalAdvance(fullText) + 4 * Margin;
     return {qBound(minWidth, wanted, qMax(minWidth, 400)), fontMetrics().height() + 2 * Margin};
 }
 

@@ -123,7 +123,7 @@ TEST(LanguageTables, UnusedAndOutOfRangeIndexesAreEmpty)
 TEST(LanguageTables, EnglishTextsAreVerbatim)
 {
     const std::pair<int, const char16_t *> captions[] = {
-        {2, u"&+ Zoom out"}, {32, u"Are your sure to close"}, {81, u"View (Ask+bid)/2"},
+        {2, u"&+ Zoom in"}, {3, u"&- Zoom out"}, {32, u"Are your sure to close"}, {81, u"View (Ask+bid)/2"},
         {90, u"Change "}, {112, u"Help"}, {120, u"Chat"}, {121, u"Send (Cntr+Enter)"},
         {132, u"Chat"},
     };

@@ -9,12 +9,15 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
+#include "chartpanel.h"
 #include "clientsession.h"
 #include "clientstate.h"
 #include "dealerharness.h"
+#include "grapharea.h"
 #include "helpviewer.h"
 #include "languagetables.h"
 #include "mainform.h"
+#include "serdata.h"
 #include "serieslist.h"
 #include "statuspanel.h"
 #include "storedlogins.h"
@@ -390,4 +393,39 @@ TEST_F(MainFormTest, ReportFolderIsRemembered)
     EXPECT_EQ(again->ReportFolder(), folder);
     ASSERT_TRUE(QDir(folder).removeRecursively());
     EXPECT_NE(again->ReportFolder(), folder);
+}
+
+// A chart opened from the quotes window fills with the history and follows
+// the market; closing the program with it open keeps its placement.
+TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
+{
+    storeLogin(true);
+    auto form = open();
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
+    const qint32 eurusd = form->State().Lists().Instruments.IdByName(QStringLiteral("EURUSD"));
+    ASSERT_GT(eurusd, 0);
+    ASSERT_TRUE(bool(form->ViewActions().OpenChart));
+    form->ViewActions().OpenChart(eurusd, 1);
+    ASSERT_EQ(form->Charts().size(), 1);
+    TMChart *chart = form->Charts().first();
+    EXPECT_EQ(chart->windowTitle(), QStringLiteral("EURUSD, M1"));
+    ASSERT_TRUE(WaitUntil([&] { return chart->Series()->Count() > 100; }));
+    TChartPanel *panel = chart->Panel();
+    ASSERT_TRUE(WaitUntil([&] { return panel->ScrollPosition() == panel->ScrollMaximum() && panel->ScrollMaximum() > 0; }));
+
+    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021")}));
+    ASSERT_TRUE(WaitUntil([&] {
+        const TSerData *s = chart->Series();
+        return std::abs(s->Close()[s->Last] - 1.3021) < 1e-9;
+    }));
+    // The newest candle reaches the new price on the screen: its row is in view.
+    const TOxyYArea *axis = panel->Area(0)->RightAxis.get();
+    EXPECT_GE(axis->T.ValueToY(1.3021), 0);
+    EXPECT_LT(axis->T.ValueToY(1.3021), panel->Area(0)->Height());
+
+    form->close();
+    TIniFile ini(paths.IniFile);
+    EXPECT_FALSE(ini.ReadString(QStringLiteral("EURUSDM1"), QStringLiteral("geometry")).isEmpty());
+    EXPECT_TRUE(form->Charts().isEmpty());
 }

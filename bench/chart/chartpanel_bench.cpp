@@ -1,0 +1,106 @@
+// The chart panel: a full repaint of a large chart, the per-tick refresh of
+// a long history, and one mouse move of a zoom rectangle (overlay only).
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QPainter>
+
+#include "chartpanel.h"
+#include "mainindicator.h"
+#include "patternstore.h"
+#include "pendingslot.h"
+#include "serdata.h"
+#include "zoomelement.h"
+
+namespace {
+
+QGuiApplication &app()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "chart_panel_bench";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication instance(argc, argv);
+    return instance;
+}
+
+std::unique_ptr<TSerData> makeSeries(int bars)
+{
+    auto s = std::make_unique<TSerData>(3, 1, QStringLiteral("EURUSD"));
+    int32_t price = 12000;
+    for (int i = 0; i < bars; ++i) {
+        const int32_t open = price;
+        price += (i * 7919) % 23 - 11;
+        const int32_t close = price;
+        s->AddBar(6000000 + 60 * i, open, std::max(open, close) + 5, std::min(open, close) - 5, close);
+    }
+    return s;
+}
+
+struct Chart {
+    explicit Chart(int bars, QSize size, int visible)
+    {
+        app();
+        series = makeSeries(bars);
+        panel = std::make_unique<TChartPanel>(series.get(), MakeMainIndicator, &patterns);
+        panel->SetClientSize(size);
+        panel->SetVisibleCount(visible);
+        panel->Refresh();
+    }
+    std::unique_ptr<TSerData> series;
+    TPatternMenager patterns;
+    std::unique_ptr<TChartPanel> panel;
+};
+
+void BM_FullRepaint1920x1080With500Candles(benchmark::State &state)
+{
+    Chart c(5000, QSize(1920, 1080), 500);
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter p(&image);
+        c.panel->Paint(p);
+        p.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_FullRepaint1920x1080With500Candles)->Unit(benchmark::kMillisecond);
+
+void BM_Refresh100000Bars(benchmark::State &state)
+{
+    Chart c(100000, QSize(1920, 1080), 500);
+    for (auto _ : state)
+        c.panel->Refresh();
+}
+BENCHMARK(BM_Refresh100000Bars)->Unit(benchmark::kMicrosecond);
+
+// What a widget does for one mouse move of the rectangle: the model moves
+// it, then only the reported pixels (the old and new edges) are restored
+// from the cached picture and the overlay drawn over them.
+void BM_ZoomRectangleMove(benchmark::State &state)
+{
+    Chart c(100000, QSize(1920, 1080), 500);
+    const QImage cache = c.panel->Render();
+    QImage screen = cache;
+    QRegion dirty;
+    c.panel->OnOverlay = [&](const QRect &r) { dirty += r; };
+    TPendingSlot::Set(std::make_unique<TZoomElement>());
+    const TGraphArea &area = *c.panel->Area(0);
+    c.panel->MouseDown(QPoint(area.Left + 400, area.Top + 200));
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint to(area.Left + 1200 + (step & 63), area.Top + 700 - (step & 31));
+        ++step;
+        dirty = QRegion();
+        c.panel->MouseMove(to);
+        QPainter p(&screen);
+        for (const QRect &r : dirty)
+            p.drawImage(r, cache, r);
+        p.setClipRegion(dirty);
+        c.panel->PaintOverlay(p);
+    }
+    TPendingSlot::Clear();
+}
+BENCHMARK(BM_ZoomRectangleMove)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,247 @@
+#include "drawedelement.h"
+
+#include <QPainter>
+
+#include "axes.h"
+#include "chartpanel.h"
+#include "elementstream.h"
+#include "grapharea.h"
+#include "serdata.h"
+
+// ---- TDrawedElement
+
+void TDrawedElement::SetState(uint32_t flags, bool on)
+{
+    const uint32_t before = State;
+    if (on) {
+        State |= flags;
+    } else {
+        State &= ~flags;
+        if (flags & ElementState::Dragging)
+            State &= ~(ElementState::MovePoint1 | ElementState::MovePoint2);
+    }
+    if ((before ^ State) & ElementState::Selected)
+        SelectChanged();
+}
+
+void TDrawedElement::Save(TElementWriter &w, bool full) const
+{
+    TGraphBase::Save(w, full);
+    w.WriteUInt32(Color);
+    w.WriteByte(PenStyle);
+    w.WriteInt32(PenWidth);
+}
+
+void TDrawedElement::Load(TElementReader &r, bool full)
+{
+    TGraphBase::Load(r, full);
+    Color = r.ReadUInt32();
+    PenStyle = r.ReadByte();
+    PenWidth = r.ReadInt32();
+}
+
+bool TDrawedElement::HitTest(double, double) const
+{
+    return false;
+}
+
+void TDrawedElement::SelectChanged() {}
+
+void TDrawedElement::Draw(QPainter &, const TGraphArea &) {}
+
+void TDrawedElement::SetPoint(QPoint, QPoint) {}
+
+void TDrawedElement::PreparePen(QPainter &painter)
+{
+    painter.setPen(OwnPen());
+    if (const TChartPanel *panel = Panel())
+        painter.setBrush(toQColor(panel->Color));
+    State |= ElementState::PenPrepared;
+}
+
+void TDrawedElement::RestorePen(QPainter &) {}
+
+void TDrawedElement::MouseDown(TGraphArea &, QPoint) {}
+void TDrawedElement::MouseMove(TGraphArea &, QPoint) {}
+void TDrawedElement::MouseUp(TGraphArea &, QPoint) {}
+
+void TDrawedElement::Place(std::unique_ptr<TDrawedElement>, TGraphArea &, QPoint) {}
+
+QRect TDrawedElement::OverlayBounds(const TGraphArea &area) const
+{
+    return QRect(0, 0, area.Width(), area.Height());
+}
+
+QRegion TDrawedElement::OverlayRegion(const TGraphArea &area) const
+{
+    return QRegion(OverlayBounds(area));
+}
+
+TGraphArea *TDrawedElement::Area() const
+{
+    return OwnerAxis ? OwnerAxis->Area : nullptr;
+}
+
+TChartPanel *TDrawedElement::Panel() const
+{
+    return OwnerAxis ? OwnerAxis->Panel : nullptr;
+}
+
+const TAxisTransform *TDrawedElement::Transform() const
+{
+    return OwnerAxis ? &OwnerAxis->T : nullptr;
+}
+
+// ---- TGraphIndicator
+
+void TGraphIndicator::Save(TElementWriter &w, bool full) const
+{
+    TDrawedElement::Save(w, full);
+    w.WriteByte(AxisSide);
+}
+
+void TGraphIndicator::Load(TElementReader &r, bool full)
+{
+    TDrawedElement::Load(r, full);
+    AxisSide = r.ReadBool();
+}
+
+void TGraphIndicator::SelectChanged()
+{
+    if (Has(ElementState::Selected))
+        if (TGraphArea *area = Area())
+            if (area->HoldsIndicator(this))
+                area->Current = this;
+}
+
+void TGraphIndicator::Delete()
+{
+    TGraphArea *area = Area();
+    if (area)
+        area->TakeIndicator(this);  // the returned owner frees it here
+}
+
+void TGraphIndicator::ResetDefaults()
+{
+    PenWidth = 1;
+    PenStyle = 0;
+}
+
+void TGraphIndicator::SetSeries(TSerData *series)
+{
+    Series = series;
+    FirstComputed = -1;
+    LastComputed = -1;
+}
+
+QString TGraphIndicator::ShortName() const
+{
+    return DisplayName();
+}
+
+bool TGraphIndicator::ClampToComputed(int &from, int &to) const
+{
+    if (FirstComputed < 0 || !Series)
+        return false;
+    from = std::max({from, FirstComputed, 0});
+    to = std::min({to, LastComputed, Series->Last});
+    return from <= to;
+}
+
+// ---- TGraphItem
+
+void TGraphItem::Save(TElementWriter &w, bool full) const
+{
+    TDrawedElement::Save(w, full);
+    w.WriteByte(SnapToPrice);
+    if (full) {
+        const TGraphArea *area = Area();
+        w.WriteInt32(area && Bound ? area->IndexOfIndicator(Bound) : -1);
+    }
+}
+
+void TGraphItem::Load(TElementReader &r, bool full)
+{
+    TDrawedElement::Load(r, full);
+    SnapToPrice = r.ReadBool();
+    if (full)
+        BoundIndex = r.ReadInt32();
+}
+
+void TGraphItem::Delete()
+{
+    TGraphArea *area = Area();
+    if (area)
+        area->TakeItem(this);  // the returned owner frees it here
+}
+
+int TGraphItem::HandleAt(QPoint) const
+{
+    return 0;
+}
+
+void TGraphItem::AfterViewChange() {}
+
+void TGraphItem::MouseDown(TGraphArea &area, QPoint p)
+{
+    lastMouse = p;
+    if (!Has(ElementState::Attached)) {
+        // Placing: the area's current indicator scales the new item.
+        Bound = area.Current;
+        OwnerAxis = Bound && Bound->OwnerAxis ? Bound->OwnerAxis : area.RightAxis.get();
+        SetState(ElementState::Dragging, true);
+        SetState(ElementState::MovePoint1, true);
+        SetPoint(p, p);
+        SetState(ElementState::MovePoint1, false);
+        SetState(ElementState::MovePoint2, true);
+        SetPoint(p, p);
+        return;
+    }
+    SetState(ElementState::Dragging, true);
+    switch (HandleAt(p)) {
+    case 1: SetState(ElementState::MovePoint1, true); break;
+    case 2: SetState(ElementState::MovePoint2, true); break;
+    default: SetState(ElementState::MovePoint1 | ElementState::MovePoint2, true); break;
+    }
+}
+
+void TGraphItem::MouseMove(TGraphArea &, QPoint p)
+{
+    if (!Has(ElementState::Dragging))
+        return;
+    SetPoint(lastMouse, p);
+    lastMouse = p;
+}
+
+void TGraphItem::MouseUp(TGraphArea &, QPoint)
+{
+    SetState(ElementState::Dragging, false);
+}
+
+void TGraphItem::Place(std::unique_ptr<TDrawedElement> self, TGraphArea &area, QPoint)
+{
+    SetState(ElementState::Dragging, false);
+    TChartPanel *panel = area.Panel;
+    std::unique_ptr<TGraphItem> item(static_cast<TGraphItem *>(self.release()));
+    panel->AttachItem(&area, std::move(item));
+    panel->Repaint();
+}
+
+void TGraphItem::PreparePen(QPainter &painter)
+{
+    if (Has(ElementState::Dragging)) {
+        SavedPenMode = uint8_t(painter.compositionMode());
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(chartPen(ChartColors::White));
+        painter.setBrush(Qt::NoBrush);
+        State |= ElementState::PenPrepared;
+        return;
+    }
+    TDrawedElement::PreparePen(painter);
+}
+
+void TGraphItem::RestorePen(QPainter &painter)
+{
+    if (Has(ElementState::Dragging))
+        painter.setCompositionMode(QPainter::CompositionMode(SavedPenMode));
+}

@@ -1,0 +1,161 @@
+#pragma once
+
+#include <memory>
+
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+
+#include "chartdraw.h"
+#include "graphbase.h"
+
+class QPainter;
+class TGraphArea;
+class TOxyYArea;
+class TSerData;
+struct TAxisTransform;
+
+// State flags of a drawn element.
+namespace ElementState {
+constexpr uint32_t Selected = 0x01;
+constexpr uint32_t Attached = 0x02;
+constexpr uint32_t PenPrepared = 0x04;  // drawn since the pen was prepared
+constexpr uint32_t Dragging = 0x08;     // being dragged or placed
+constexpr uint32_t MovePoint1 = 0x10;   // first point follows the mouse
+constexpr uint32_t MovePoint2 = 0x20;   // second point follows the mouse
+constexpr uint32_t Everywhere = 0x40;   // drawn on every area
+} // namespace ElementState
+
+// Everything drawn on an area: indicators and the user's items. Slots after
+// the base's: 4 hit test, 5 select notification, 6 delete.
+class TDrawedElement : public TGraphBase {
+public:
+    explicit TDrawedElement(int typeId = GraphTypeId::DrawedElement) : TGraphBase(typeId) {}
+
+    uint32_t State = 0;
+    TOxyYArea *OwnerAxis = nullptr;  // reaches the area and the panel
+    TColor Color = ChartColors::Blue;
+    uint8_t PenStyle = 0;
+    int32_t PenWidth = 1;
+
+    bool Has(uint32_t flag) const { return (State & flag) != 0; }
+    // Sets or clears flags: a change of Selected calls SelectChanged, clearing
+    // Dragging also clears MovePoint1 and MovePoint2.
+    void SetState(uint32_t flags, bool on);
+
+    void Save(TElementWriter &w, bool full) const override;
+    void Load(TElementReader &r, bool full) override;
+
+    // 4: whether the point (pixel row, fractional bar) touches the element.
+    virtual bool HitTest(double y, double bar) const;
+    // 5: called when Selected changes.
+    virtual void SelectChanged();
+    // 6: removes the element from its owner and frees it; `this` is gone
+    // afterwards. Call through TChartPanel::DeleteElement, which also drops
+    // every reference the panel holds.
+    virtual void Delete() = 0;
+
+    // Draws on an area; the painter's origin is the area's corner.
+    virtual void Draw(QPainter &painter, const TGraphArea &area);
+    // Moves the handles that follow the mouse (flags 0x10/0x20) from the
+    // previous to the current mouse point, area coordinates.
+    virtual void SetPoint(QPoint previous, QPoint current);
+    // Dragged or placed: the inverting white pen; otherwise the element's own.
+    // Sets PenPrepared.
+    virtual void PreparePen(QPainter &painter);
+    virtual void RestorePen(QPainter &painter);
+    // Mouse hooks, area coordinates. Base: nothing.
+    virtual void MouseDown(TGraphArea &area, QPoint p);
+    virtual void MouseMove(TGraphArea &area, QPoint p);
+    virtual void MouseUp(TGraphArea &area, QPoint p);
+    // Ends placing of the pending element released in `area`: the element is
+    // handed over and attaches itself, acts and goes, or is dropped. The
+    // pending slot is already empty. Base: dropped.
+    virtual void Place(std::unique_ptr<TDrawedElement> self, TGraphArea &area, QPoint p);
+    // The part of the area (area coordinates) the element covers while it is
+    // dragged or placed; the overlay repaints only that. Base: the whole area.
+    virtual QRect OverlayBounds(const TGraphArea &area) const;
+    // The pixels it really touches there, when fewer (an outline: its
+    // edges). Base: OverlayBounds.
+    virtual QRegion OverlayRegion(const TGraphArea &area) const;
+
+    // The owner axis' area, panel and transform (nullptr without an axis).
+    TGraphArea *Area() const;
+    TChartPanel *Panel() const;
+    const TAxisTransform *Transform() const;
+
+    QPen OwnPen() const { return chartPen(Color, PenStyle, PenWidth); }
+};
+
+// Base of the indicators: the price and the computed ones. Slots 7 reset,
+// 8 min/max, 9 set series, 10 snap, 11 recalculate.
+class TGraphIndicator : public TDrawedElement {
+public:
+    explicit TGraphIndicator(int typeId) : TDrawedElement(typeId) {}
+
+    int32_t FirstComputed = -1;
+    int32_t LastComputed = -1;
+    TSerData *Series = nullptr;
+    uint8_t AxisSide = 0;  // 1 left axis, 0 right axis
+
+    void Save(TElementWriter &w, bool full) const override;
+    void Load(TElementReader &r, bool full) override;
+    // Selected: becomes its area's current indicator.
+    void SelectChanged() override;
+    // Leaves its area (which may go too) and is freed.
+    void Delete() override;
+
+    // 7: width 1, solid.
+    virtual void ResetDefaults();
+    // 8: value range over [from, to] clamped to the computed range; false
+    // (and 0, 0) when nothing of it is computed.
+    virtual bool MinMax(int from, int to, double &min, double &max) const = 0;
+    // 9
+    virtual void SetSeries(TSerData *series);
+    // 10: moves a point (fractional bar, value) onto the indicator's values.
+    virtual void Snap(double &bar, double &value) const = 0;
+    // 11
+    virtual void Recalculate(int from, int to) = 0;
+
+    // The form shown in an area's title (base: the display name).
+    virtual QString ShortName() const;
+    // The computed part of [from, to]; false when empty.
+    bool ClampToComputed(int &from, int &to) const;
+};
+
+// Base of the user's drawn items. Slots 7 handle under a point, 8 hook after
+// a view change.
+class TGraphItem : public TDrawedElement {
+public:
+    explicit TGraphItem(int typeId = GraphTypeId::GraphItem) : TDrawedElement(typeId) {}
+
+    TGraphIndicator *Bound = nullptr;  // its axis scales the item
+    int32_t BoundIndex = -1;           // in the area's indicator list; streams only
+    uint8_t SavedPenMode = 0;
+    uint8_t SnapToPrice = 1;
+
+    void Save(TElementWriter &w, bool full) const override;
+    void Load(TElementReader &r, bool full) override;
+    // Leaves its area and the panel's list of items drawn everywhere; freed.
+    void Delete() override;
+
+    // 7: 1 point 1, 2 point 2, 0 none (the whole item moves).
+    virtual int HandleAt(QPoint p) const;
+    // 8
+    virtual void AfterViewChange();
+
+    // Placing: binds to the area's current indicator and takes its axis
+    // (the area's right axis when unbound), then both points at the press.
+    void MouseDown(TGraphArea &area, QPoint p) override;
+    void MouseMove(TGraphArea &area, QPoint p) override;
+    // Dragging ends.
+    void MouseUp(TGraphArea &area, QPoint p) override;
+    // Joins the area's items with the pattern store's style.
+    void Place(std::unique_ptr<TDrawedElement> self, TGraphArea &area, QPoint p) override;
+    // Draws in area coordinates; the base draws nothing.
+    void PreparePen(QPainter &painter) override;
+    void RestorePen(QPainter &painter) override;
+
+protected:
+    QPoint lastMouse;  // previous mouse point while placing or dragging
+};

@@ -1,0 +1,244 @@
+#include "mchart.h"
+
+#include <QActionGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "barfile.h"
+#include "chartpanel.h"
+#include "chartpanelwidget.h"
+#include "inifile.h"
+#include "languagetables.h"
+#include "mainindicator.h"
+#include "serdata.h"
+#include "serieslist.h"
+
+namespace {
+
+const QString kGeometryKey = QStringLiteral("geometry");
+const QString kStateKey = QStringLiteral("state");
+
+bool usableSectionName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (QChar c : name)
+        if (c < QChar(0x20) || c == QChar(0x7F) || c == u'[' || c == u']' || c == u'=' || c == u';' || c == u'#')
+            return false;
+    return true;
+}
+
+} // namespace
+
+TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *parent)
+    : TFrmParam(nullptr, parent), context(std::move(ctx))
+{
+    Timeframe = p->Timeframe;
+    InstrumentId = p->InstrumentId;
+    SetTag(p->Key);
+    param = std::move(p);
+    series = context.Series ? context.Series->FindOrCreate(InstrumentId, Timeframe) : nullptr;
+    InstrumentName = series ? series->InstrumentName : QString();
+
+    auto panel = std::make_unique<TChartPanel>(series, [] { return MakeMainIndicator(); }, context.Patterns);
+    panel->ConfirmDelete = [this](const QString &name) {
+        const QString question = QStringLiteral("Are you sure to delete \"%1\"?").arg(name);
+        if (context.Confirm)
+            return context.Confirm(this, question);
+        return QMessageBox::question(this, QStringLiteral("Подтверждение"), question,
+                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+    panelWidget = new TChartPanelWidget(std::move(panel), this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panelWidget);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    resize(614, 274);
+
+    buildActions();
+    panelWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(panelWidget, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { pm->popup(panelWidget->mapToGlobal(at)); });
+    Retranslate();
+    updateCaption();
+    panelWidget->Refresh();
+}
+
+TMChart::~TMChart() = default;
+
+TChartPanel *TMChart::Panel() const { return panelWidget ? &panelWidget->Panel() : nullptr; }
+
+QList<TMChart *> TMChart::Charts(QMdiArea *mdi)
+{
+    QList<TMChart *> charts;
+    for (TFrmParam *w : Windows(mdi))
+        if (auto *c = qobject_cast<TMChart *>(w))
+            charts << c;
+    return charts;
+}
+
+TMChart *TMChart::Open(QMdiArea *mdi, int instrumentId, int timeframe, const TChartContext &context)
+{
+    TFrmParam *shown = ShowForParam(
+        mdi, std::make_unique<TCurrencyParam>(instrumentId, timeframe),
+        [](TFrmParam *w) { return qobject_cast<TMChart *>(w) != nullptr; },
+        [mdi, &context](std::unique_ptr<TbaseParam> p) -> TFrmParam * {
+            auto *currency = static_cast<TCurrencyParam *>(p.release());
+            auto *chart = new TMChart(std::unique_ptr<TCurrencyParam>(currency), context);
+            QMdiSubWindow *frame = mdi->addSubWindow(chart);
+            frame->setAttribute(Qt::WA_DeleteOnClose);
+            frame->resize(chart->size());
+            chart->RestorePlacement();
+            return chart;
+        });
+    return qobject_cast<TMChart *>(shown);
+}
+
+void TMChart::buildActions()
+{
+    pm = new QMenu(this);
+    const auto add = [this](int captionIndex, std::function<void()> run) {
+        auto *a = new QAction(this);
+        captions.emplace_back(a, captionIndex);
+        connect(a, &QAction::triggered, this, std::move(run));
+        pm->addAction(a);
+        return a;
+    };
+    ActionZoomIn = add(2, [this] { Panel()->ZoomIn(); });
+    ActionZoomOut = add(3, [this] { Panel()->ZoomOut(); });
+    pm->addSeparator();
+    // The series holds bids only: the other price views have nothing to show.
+    ActionViewAsk = add(82, [] {});
+    ActionViewBid = add(83, [] {});
+    ActionViewAskBid = add(81, [] {});
+    ActionViewLast = add(84, [] {});
+    for (QAction *a : {ActionViewAsk, ActionViewBid, ActionViewAskBid, ActionViewLast})
+        a->setEnabled(false);
+    pm->addSeparator();
+    timeframes = new QActionGroup(this);
+    const auto timeframe = [this, &add](int captionIndex, int code) {
+        QAction *a = add(captionIndex, [this, code] { SwitchTimeframe(code); });
+        a->setCheckable(true);
+        a->setData(code);
+        timeframes->addAction(a);
+        return a;
+    };
+    AShowMinute = timeframe(59, 1);
+    AShow5Minute = timeframe(11, 2);
+    Ashow1hour = timeframe(9, 3);
+    Ashow4hour = timeframe(10, 4);
+    AShowDay = timeframe(40, 5);
+    AShowWeek = timeframe(60, 6);
+    pm->addSeparator();
+    ActionToClipBoard = add(54, [this] { QGuiApplication::clipboard()->setImage(panelWidget->ChartImage()); });
+    addActions(pm->actions());
+    updateTimeframeActions();
+}
+
+void TMChart::Retranslate()
+{
+    for (const auto &[action, index] : captions)
+        action->setText(CaptionTextIn(IsEnglish(), index));
+}
+
+void TMChart::updateCaption()
+{
+    setWindowTitle(QStringLiteral("%1, %2").arg(InstrumentName, timeframeSuffix(Timeframe)));
+}
+
+void TMChart::updateTimeframeActions()
+{
+    for (QAction *a : timeframes->actions())
+        a->setChecked(a->data().toInt() == Timeframe);
+}
+
+void TMChart::Refresh()
+{
+    if (!panelWidget)
+        return;
+    try {
+        panelWidget->Refresh();
+    } catch (...) {
+        // A chart must never break the other handlers of the same tick.
+    }
+}
+
+bool TMChart::SwitchTimeframe(int timeframe)
+{
+    if (timeframe == Timeframe) {
+        updateTimeframeActions();
+        return true;
+    }
+    const int key = TCurrencyParam::KeyOf(InstrumentId, timeframe);
+    if (auto *mdi = Frame() ? Frame()->mdiArea() : nullptr)
+        for (TMChart *other : Charts(mdi))
+            if (other != this && other->Tag() == key) {
+                updateTimeframeActions();
+                Open(mdi, InstrumentId, timeframe, context);
+                return false;
+            }
+    SavePlacement();
+    Timeframe = timeframe;
+    SetTag(key);
+    TakeParam(std::make_unique<TCurrencyParam>(InstrumentId, timeframe));
+    series = context.Series ? context.Series->FindOrCreate(InstrumentId, timeframe) : nullptr;
+    InstrumentName = series ? series->InstrumentName : QString();
+    Panel()->SetSeries(series);
+    updateCaption();
+    updateTimeframeActions();
+    panelWidget->Refresh();
+    return true;
+}
+
+QString TMChart::PlacementSection() const
+{
+    const QString section = InstrumentName + timeframeSuffix(Timeframe);
+    return usableSectionName(InstrumentName) ? section : QString();
+}
+
+void TMChart::SavePlacement()
+{
+    const QString section = PlacementSection();
+    QMdiSubWindow *frame = Frame();
+    if (section.isEmpty() || !context.Ini || !frame)
+        return;
+    const QRect g = frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
+    if (g.isValid())
+        context.Ini->WriteString(section, kGeometryKey,
+                                 QStringLiteral("%1,%2,%3,%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()));
+    context.Ini->WriteInteger(section, kStateKey, frame->isMaximized() ? 2 : frame->isMinimized() ? 1 : 0);
+}
+
+void TMChart::RestorePlacement()
+{
+    const QString section = PlacementSection();
+    QMdiSubWindow *frame = Frame();
+    if (section.isEmpty() || !context.Ini || !frame)
+        return;
+    const QStringList parts = context.Ini->ReadString(section, kGeometryKey).split(u',');
+    if (parts.size() == 4) {
+        bool ok[4];
+        const QRect g(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]), parts[3].toInt(&ok[3]));
+        if (ok[0] && ok[1] && ok[2] && ok[3] && g.width() >= 100 && g.height() >= 60 && g.width() <= 20000 &&
+            g.height() <= 20000)
+            frame->setGeometry(g);
+    }
+    const int state = context.Ini->ReadInteger(section, kStateKey, 0);
+    if (state == 2)
+        frame->showMaximized();
+}
+
+void TMChart::closeEvent(QCloseEvent *event)
+{
+    SavePlacement();
+    TFrmParam::closeEvent(event);
+}

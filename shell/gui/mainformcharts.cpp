@@ -1,0 +1,180 @@
+// The main window's side of the charts: the chart tools of the toolbar, the
+// chart windows opened from the quotes window, their refresh when a series
+// changes, and their placement at close.
+#include <QAction>
+#include <QActionGroup>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QToolBar>
+
+#include "chartpanel.h"
+#include "clientstate.h"
+#include "extratexts.h"
+#include "mainform.h"
+#include "mainindicator.h"
+#include "mchart.h"
+#include "patternstore.h"
+#include "pendingslot.h"
+#include "serieslist.h"
+#include "shelllog.h"
+#include "translateform.h"
+#include "zoomelement.h"
+
+void TMainForm::buildChartTools()
+{
+    chartContext.Series = series.get();
+    chartContext.Ini = &ini;
+    chartContext.Patterns = &TPatternMenager::Instance();
+    TMainIndicator::SetDefaultServerTime([this] { return qint32(state->Lists().SysVars.ServerTime); });
+
+    alTool = new QActionGroup(this);
+    alTool->setExclusive(true);
+    const auto tool = [this](TExtraText caption, int code) {
+        auto *a = new QAction(this);
+        a->setCheckable(true);
+        a->setData(code);
+        toolCaptions.emplace_back(a, caption);
+        alTool->addAction(a);
+        connect(a, &QAction::triggered, this, [this, code] { ExecuteTool(code); });
+        return a;
+    };
+    Apointer = tool(TExtraText::ToolPointer, 1);
+    AZoomChart = tool(TExtraText::ToolZoom, 2);
+    AHLine = tool(TExtraText::ToolHLine, 3);
+    AVLine = tool(TExtraText::ToolVLine, 4);
+    ALine = tool(TExtraText::ToolLine, 5);
+    AfibArc = tool(TExtraText::ToolFibArc, 6);
+    AFibFan = tool(TExtraText::ToolFibFan, 7);
+    AfibTimeZone = tool(TExtraText::ToolFibTimeZone, 8);
+    AfibbLine = tool(TExtraText::ToolFibRetracement, 9);
+    Aind = tool(TExtraText::ToolIndicators, 10);
+    Apointer->setChecked(true);
+    // The drawn elements and the indicator catalogue come later: their tools
+    // are present and disabled.
+    for (QAction *a : {AHLine, AVLine, ALine, AfibArc, AFibFan, AfibTimeZone, AfibbLine, Aind})
+        a->setEnabled(false);
+
+    const auto zoom = [this](TExtraText caption, bool in) {
+        auto *a = new QAction(this);
+        toolCaptions.emplace_back(a, caption);
+        connect(a, &QAction::triggered, this, [this, in] {
+            if (TMChart *chart = ActiveChart())
+                in ? chart->Panel()->ZoomIn() : chart->Panel()->ZoomOut();
+        });
+        return a;
+    };
+    AZoomIn = zoom(TExtraText::ToolZoomIn, true);
+    AZoomOut = zoom(TExtraText::ToolZoomOut, false);
+
+    QToolBar *tools = addToolBar(QStringLiteral("alTool"));
+    tools->setObjectName(QStringLiteral("alTool"));
+    tools->addActions(alTool->actions());
+    tools->addSeparator();
+    tools->addActions({AZoomIn, AZoomOut});
+
+    // Placed, dropped or done: the pointer is the tool again.
+    TPendingSlot::SetOnEmptied([this] {
+        if (Apointer)
+            Apointer->setChecked(true);
+    });
+    connect(series.get(), &TSeriesList::seriesChanged, this, [this](uint32_t key) { RefreshCharts(key); });
+    connect(state.get(), &ClientState::instrumentsLoaded, this, [this] { openRequestedChart(); });
+    viewActions.OpenChart = [this](int instrumentId, int timeframe) { OpenChart(instrumentId, timeframe); };
+    retranslateChartTools();
+}
+
+void TMainForm::retranslateChartTools()
+{
+    for (const auto &[action, caption] : toolCaptions)
+        action->setText(ExtraText(caption));
+    for (TMChart *chart : Charts())
+        chart->Retranslate();
+}
+
+void TMainForm::ExecuteTool(int code)
+{
+    QAction *chosen = nullptr;
+    for (QAction *a : alTool->actions())
+        if (a->data().toInt() == code)
+            chosen = a;
+    if (!chosen)
+        return;
+    const bool wasCurrent = currentTool == code;
+    chosen->setChecked(true);
+    currentTool = code;
+    if (wasCurrent)
+        return;
+    switch (code) {
+    case 2: {
+        auto zoomElement = std::make_unique<TZoomElement>();
+        TPatternMenager::Instance().Apply(*zoomElement);
+        TPendingSlot::Set(std::move(zoomElement));
+        break;
+    }
+    default:
+        TPendingSlot::Clear();
+        break;
+    }
+    // Clearing the slot for the pointer reports it empty, which checks the
+    // pointer: the tool of the moment is the one checked now.
+    currentTool = TPendingSlot::Empty() ? 1 : code;
+    if (currentTool == 1)
+        Apointer->setChecked(true);
+}
+
+TMChart *TMainForm::OpenChart(int instrumentId, int timeframe)
+{
+    if (instrumentId <= 0 || timeframe < 1 || timeframe > 6)
+        return nullptr;
+    TMChart *chart = TMChart::Open(mdi, instrumentId, timeframe, chartContext);
+    qCDebug(lcShell) << "chart" << (chart ? chart->windowTitle() : QStringLiteral("not opened"));
+    return chart;
+}
+
+void TMainForm::RequestChart(const QString &instrumentName, int timeframe)
+{
+    requestedCharts.emplace_back(instrumentName, timeframe);
+    openRequestedChart();
+}
+
+void TMainForm::openRequestedChart()
+{
+    for (auto it = requestedCharts.begin(); it != requestedCharts.end();) {
+        const qint32 id = state->Lists().Instruments.IdByName(it->first);
+        if (id <= 0) {
+            ++it;
+            continue;
+        }
+        const int timeframe = it->second;
+        it = requestedCharts.erase(it);
+        OpenChart(id, timeframe);
+    }
+}
+
+QList<TMChart *> TMainForm::Charts() const { return TMChart::Charts(mdi); }
+
+TMChart *TMainForm::ActiveChart() const
+{
+    QMdiSubWindow *active = mdi->activeSubWindow();
+    return active ? qobject_cast<TMChart *>(active->widget()) : nullptr;
+}
+
+void TMainForm::RefreshCharts(uint32_t key)
+{
+    for (TMChart *chart : Charts())
+        if (uint32_t(chart->Tag()) == key)
+            chart->Refresh();
+}
+
+void TMainForm::closeCharts(bool savePlacement)
+{
+    // The placement of each goes into the INI before the windows go; the
+    // windows go before the series they show.
+    for (TMChart *chart : Charts()) {
+        if (savePlacement)
+            chart->SavePlacement();
+        QWidget *frame = chart->Frame();
+        delete (frame ? frame : chart);
+    }
+}

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "chartpanel.h"
+#include "chartpanelwidget.h"
+#include "clientsession.h"
+#include "grapharea.h"
+#include "inifile.h"
+#include "mainindicator.h"
+#include "mchart.h"
+#include "patternstore.h"
+#include "pendingslot.h"
+#include "serdata.h"
+#include "serieslist.h"
+#include "units.h"
+#include "widgetapp.h"
+#include "zoomelement.h"
+
+namespace {
+
+// Bars of one instrument, oldest first, rising and falling in turn.
+void FillSeries(TSerData &s, int bars)
+{
+    const int minutes = s.Timeframe == 1 ? 1 : s.Timeframe == 3 ? 60 : 1440;
+    for (int i = 0; i < bars; ++i) {
+        const int32_t open = 12000 + 10 * (i % 7);
+        const int32_t close = i % 2 ? open - 8 : open + 8;
+        s.AddBar(100000 * 60 + i * minutes, open, std::max(open, close) + 5, std::min(open, close) - 5, close);
+    }
+}
+
+class ChartWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureWidgetApp();
+        series = std::make_unique<TSeriesList>(session, home.path(), [](int id) {
+            return id == 1 ? QStringLiteral("EURUSD") : id == 2 ? QStringLiteral("EUR[USD") : QString();
+        });
+        context.Series = series.get();
+        context.Ini = &ini;
+        context.Patterns = &TPatternMenager::Instance();
+        context.Confirm = [this](QWidget *, const QString &question) {
+            questions << question;
+            return true;
+        };
+        mdi.resize(1000, 700);
+        mdi.show();
+    }
+    void TearDown() override
+    {
+        TPendingSlot::Clear();
+        for (QMdiSubWindow *w : mdi.subWindowList())
+            delete w;
+    }
+    TMChart *open(int id, int timeframe)
+    {
+        TSerData *s = series->FindOrCreate(id, timeframe);
+        if (s->Count() == 0)
+            FillSeries(*s, 300);
+        return TMChart::Open(&mdi, id, timeframe, context);
+    }
+    QTemporaryDir home;
+    ClientSession session;
+    TIniFile ini{home.filePath(QStringLiteral("kelvra.ini"))};
+    std::unique_ptr<TSeriesList> series;
+    TChartContext context;
+    QMdiArea mdi;
+    QStringList questions;
+};
+
+} // namespace
+
+// One window per instrument and timeframe; each follows its own series.
+TEST_F(ChartWindowTest, OneWindowPerKeyRefreshedByItsOwnSeries)
+{
+    TMChart *h1 = open(1, 3);
+    ASSERT_NE(h1, nullptr);
+    EXPECT_EQ(h1->windowTitle(), QStringLiteral("EURUSD, H1"));
+    EXPECT_EQ(h1->Tag(), (3 << 16) | 1);
+    TMChart *m1 = open(1, 1);
+    EXPECT_NE(m1, h1);
+    EXPECT_EQ(m1->windowTitle(), QStringLiteral("EURUSD, M1"));
+    h1->Frame()->showMinimized();
+    EXPECT_EQ(open(1, 3), h1);  // brought forward, restored
+    EXPECT_FALSE(h1->Frame()->isMinimized());
+    EXPECT_EQ(mdi.activeSubWindow(), h1->Frame());
+    EXPECT_EQ(mdi.subWindowList().size(), 2);
+
+    // A new bar on the H1 series: the H1 chart at the end follows it, the M1 chart stays.
+    TSerData *h1Series = h1->Series();
+    const quint64 m1Revision = m1->Panel()->Revision();
+    const int lastBefore = h1->Panel()->FirstVisible + h1->Panel()->VisibleCount;
+    h1Series->AddBar(h1Series->Time()[h1Series->Last] + 60, 12000, 12010, 11990, 12005);
+    for (TMChart *c : TMChart::Charts(&mdi))
+        if (uint32_t(c->Tag()) == h1Series->Key)
+            c->Refresh();
+    EXPECT_EQ(h1->Panel()->FirstVisible + h1->Panel()->VisibleCount, lastBefore + 1);
+    EXPECT_EQ(m1->Panel()->Revision(), m1Revision);
+    EXPECT_EQ(h1->PanelWidget()->ScrollBar()->value(), h1->Panel()->ScrollPosition());
+}
+
+// The timeframe entries switch the window in place; a timeframe that has its
+// own window brings that one forward instead.
+TEST_F(ChartWindowTest, TimeframeSwitchesInPlace)
+{
+    TMChart *chart = open(1, 3);
+    FillSeries(*series->FindOrCreate(1, 5), 50);
+    chart->AShowDay->trigger();
+    EXPECT_EQ(chart->Timeframe, 5);
+    EXPECT_EQ(chart->Tag(), (5 << 16) | 1);
+    EXPECT_EQ(chart->windowTitle(), QStringLiteral("EURUSD, D1"));
+    EXPECT_EQ(chart->Panel()->Series(), series->FindOrCreate(1, 5));
+    EXPECT_EQ(chart->PlacementSection(), QStringLiteral("EURUSDD1"));
+    EXPECT_TRUE(chart->AShowDay->isChecked());
+    EXPECT_EQ(chart->Panel()->ScrollPosition(), chart->Panel()->ScrollMaximum());  // the newest bars
+
+    TMChart *minute = open(1, 1);
+    chart->AShowMinute->trigger();
+    EXPECT_EQ(chart->Timeframe, 5);  // unchanged: the minute chart came forward
+    EXPECT_TRUE(chart->AShowDay->isChecked());
+    EXPECT_EQ(mdi.activeSubWindow(), minute->Frame());
+}
+
+// The window's placement is kept under its instrument and timeframe; a name
+// that cannot be a section name keeps none.
+TEST_F(ChartWindowTest, PlacementIsKeptPerInstrumentAndTimeframe)
+{
+    TMChart *chart = open(1, 3);
+    chart->Frame()->setGeometry(30, 40, 500, 300);
+    chart->Frame()->close();
+    EXPECT_EQ(ini.ReadString(QStringLiteral("EURUSDH1"), QStringLiteral("geometry")), QStringLiteral("30,40,500,300"));
+    TMChart *again = open(1, 3);
+    EXPECT_EQ(again->Frame()->geometry(), QRect(30, 40, 500, 300));
+
+    TMChart *odd = open(2, 3);
+    EXPECT_TRUE(odd->PlacementSection().isEmpty());
+    odd->Frame()->close();
+    for (const QString &section : ini.Sections())
+        EXPECT_FALSE(section.contains(u'[')) << section.toStdString();
+}
+
+// The widget hands the mouse, the keyboard and the wheel to the model.
+TEST_F(ChartWindowTest, MouseKeyboardAndWheel)
+{
+    TMChart *chart = open(1, 3);
+    chart->Frame()->resize(700, 400);
+    TChartPanelWidget *widget = chart->PanelWidget();
+    QApplication::processEvents();
+    TChartPanel &panel = *chart->Panel();
+    TGraphArea *area = panel.Area(0);
+    const TAxisTransform &t = area->RightAxis->T;
+    const int bar = panel.FirstVisible + panel.VisibleCount / 2;
+    const TSerData &s = *chart->Series();
+    const QPoint onBar = area->ToPanel(QPoint(t.BarToX(bar), t.ValueToY((s.High()[bar] + s.Low()[bar]) / 2)));
+
+    // Hovering a bar shows its prices; an empty spot hides the hint.
+    QTest::mouseMove(widget, onBar);
+    EXPECT_TRUE(panel.HintVisible());
+    EXPECT_TRUE(panel.HintText().startsWith(QStringLiteral("Price\r")));
+    EXPECT_TRUE(panel.HintText().contains(DoublePriceText(s.Close()[bar])));
+    QTest::mouseMove(widget, area->ToPanel(QPoint(t.BarToX(bar), 2)));
+    EXPECT_FALSE(panel.HintVisible());
+
+    // A double click (press, release, double click, release, as Qt delivers
+    // it) swallows nothing of the user's next click, which selects.
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, onBar);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, onBar);
+    EXPECT_FALSE(panel.IgnoreNextDown());
+    panel.Select(nullptr);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, onBar);
+    EXPECT_EQ(panel.Selected(), panel.PriceIndicator());
+    // Delete on the price does nothing and is left to others.
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(widget, &del);
+    EXPECT_FALSE(del.isAccepted());
+    EXPECT_TRUE(questions.isEmpty());
+
+    // Keys and the wheel scroll and zoom through the model.
+    const int count = panel.VisibleCount;
+    QTest::keyClick(widget, Qt::Key_Plus);
+    EXPECT_LT(panel.VisibleCount, count);
+    QTest::keyClick(widget, Qt::Key_Home);
+    EXPECT_EQ(panel.FirstVisible, 0);
+    EXPECT_EQ(widget->ScrollBar()->value(), 0);
+    QTest::keyClick(widget, Qt::Key_End);
+    EXPECT_EQ(widget->ScrollBar()->value(), panel.ScrollMaximum());
+    const int first = panel.FirstVisible;
+    QWheelEvent wheel(QPointF(onBar), widget->mapToGlobal(QPointF(onBar)), {}, QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+    EXPECT_NE(panel.FirstVisible, first);
+    // The scroll bar moved by the user moves the chart.
+    widget->ScrollBar()->setValue(10);
+    EXPECT_EQ(panel.FirstVisible, 10);
+}
+
+// The zoom tool: pressed, dragged over a range of bars and released, it
+// zooms there and leaves the slot empty; released where it was pressed, it
+// is dropped without zooming.
+TEST_F(ChartWindowTest, ZoomToolAndDiscardedTool)
+{
+    TMChart *chart = open(1, 3);
+    chart->Frame()->resize(700, 400);
+    QApplication::processEvents();
+    TChartPanelWidget *widget = chart->PanelWidget();
+    TChartPanel &panel = *chart->Panel();
+    TGraphArea *area = panel.Area(0);
+    const TAxisTransform &t = area->RightAxis->T;
+    int emptied = 0;
+    TPendingSlot::SetOnEmptied([&] { ++emptied; });
+
+    TPendingSlot::Set(std::make_unique<TZoomElement>());
+    const int from = panel.FirstVisible + 10, to = panel.FirstVisible + 30;
+    const QPoint a = area->ToPanel(QPoint(t.BarToX(from), 20));
+    const QPoint b = area->ToPanel(QPoint(t.BarToX(to), area->Height() - 20));
+    QTest::mousePress(widget, Qt::LeftButton, {}, a);
+    QTest::mouseMove(widget, b);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, b);
+    EXPECT_TRUE(TPendingSlot::Empty());
+    EXPECT_GE(emptied, 1);
+    EXPECT_LE(std::abs(panel.FirstVisible - from), 1);
+    EXPECT_LE(std::abs(panel.VisibleCount - (to - from + 1)), 2);
+
+    const int count = panel.VisibleCount;
+    TPendingSlot::Set(std::make_unique<TZoomElement>());
+    QTest::mouseClick(widget, Qt::LeftButton, {}, a);
+    EXPECT_TRUE(TPendingSlot::Empty());
+    EXPECT_EQ(panel.VisibleCount, count);
+    TPendingSlot::SetOnEmptied(nullptr);
+}
