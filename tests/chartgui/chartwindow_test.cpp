@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
@@ -127,6 +129,16 @@ TEST_F(ChartWindowTest, TimeframeSwitchesInPlace)
     EXPECT_EQ(chart->Timeframe, 5);  // unchanged: the minute chart came forward
     EXPECT_TRUE(chart->AShowDay->isChecked());
     EXPECT_EQ(mdi.activeSubWindow(), minute->Frame());
+
+    // The menu's other entries: zoom keeps the right edge, the copy is the picture.
+    const int count = minute->Panel()->VisibleCount;
+    const int right = minute->Panel()->FirstVisible + count;
+    minute->ActionZoomIn->trigger();
+    EXPECT_LT(minute->Panel()->VisibleCount, count);
+    EXPECT_EQ(minute->Panel()->FirstVisible + minute->Panel()->VisibleCount, right);
+    EXPECT_FALSE(minute->ActionViewAsk->isEnabled());
+    minute->ActionToClipBoard->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), minute->Panel()->ClientSize());
 }
 
 // The window's placement is kept under its instrument and timeframe; a name

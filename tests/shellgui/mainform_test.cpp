@@ -17,6 +17,7 @@
 #include "helpviewer.h"
 #include "languagetables.h"
 #include "mainform.h"
+#include "pendingslot.h"
 #include "serdata.h"
 #include "serieslist.h"
 #include "statuspanel.h"
@@ -423,6 +424,15 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     const TOxyYArea *axis = panel->Area(0)->RightAxis.get();
     EXPECT_GE(axis->T.ValueToY(1.3021), 0);
     EXPECT_LT(axis->T.ValueToY(1.3021), panel->Area(0)->Height());
+
+    // The zoom tool arms the pending slot; once the slot empties the pointer
+    // is the tool again.
+    form->AZoomChart->trigger();
+    EXPECT_TRUE(form->AZoomChart->isChecked());
+    EXPECT_FALSE(TPendingSlot::Empty());
+    TPendingSlot::Clear();
+    EXPECT_TRUE(form->Apointer->isChecked());
+    EXPECT_FALSE(form->ALine->isEnabled());  // the drawn elements come later
 
     form->close();
     TIniFile ini(paths.IniFile);
