@@ -406,8 +406,18 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
     const qint32 eurusd = form->State().Lists().Instruments.IdByName(QStringLiteral("EURUSD"));
     ASSERT_GT(eurusd, 0);
-    ASSERT_TRUE(bool(form->ViewActions().OpenChart));
-    form->ViewActions().OpenChart(eurusd, 1);
+    // Chart > 1 minute of the quotes window on the EURUSD row.
+    TCMListView *quotes = form->frmViewCurrency->lv;
+    for (int row = 0; row < quotes->model()->rowCount(); ++row)
+        if (quotes->model()->index(row, 0).data().toString() == QStringLiteral("EURUSD")) {
+            quotes->setFocus();
+            quotes->setCurrentIndex(quotes->model()->index(row, 0));
+            quotes->selectionModel()->select(quotes->model()->index(row, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    form->updateActions();
+    ASSERT_TRUE(form->frmViewCurrency->ChartActions[0]->isEnabled());
+    form->frmViewCurrency->ChartActions[0]->trigger();
     ASSERT_EQ(form->Charts().size(), 1);
     TMChart *chart = form->Charts().first();
     EXPECT_EQ(chart->windowTitle(), QStringLiteral("EURUSD, M1"));
