@@ -81,15 +81,20 @@ void drawSegment(QPainter &p, int x1, int y1, int x2, int y2)
     drawSegment(p, QPoint(x1, y1), QPoint(x2, y2));
 }
 
-void drawBox(QPainter &p, int x1, int y1, int x2, int y2)
+QRect boxRect(int x1, int y1, int x2, int y2)
 {
     if (x1 > x2)
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
-    if (x1 == x2 || y1 == y2)
+    return QRect(x1, y1, x2 - x1, y2 - y1);
+}
+
+void drawBox(QPainter &p, int x1, int y1, int x2, int y2)
+{
+    const QRect r = boxRect(x1, y1, x2, y2);
+    if (r.isEmpty())
         return;
-    const QRect r(x1, y1, x2 - x1, y2 - y1);
     if (p.brush().style() != Qt::NoBrush)
         p.fillRect(r, p.brush());
     if (p.pen().style() != Qt::NoPen) {

@@ -48,6 +48,9 @@ void drawSegment(QPainter &p, int x1, int y1, int x2, int y2);
 // A rectangle covering [x1, x2) × [y1, y2) after normalising the corners:
 // filled with the brush, outlined with the pen; nothing when empty.
 void drawBox(QPainter &p, int x1, int y1, int x2, int y2);
+// The pixels a box covers, [x1, x2) × [y1, y2) in either corner order; an
+// empty rectangle when it has no width or no height.
+QRect boxRect(int x1, int y1, int x2, int y2);
 
 // Rounds halves to the even neighbour and clips to a range where pixel
 // arithmetic cannot overflow; not-a-number gives 0.

@@ -40,13 +40,9 @@ struct CandleBatch {
     // As drawBox: [x1, x2) × [y1, y2), filled and outlined.
     void box(int x1, int y1, int x2, int y2)
     {
-        if (x1 > x2)
-            std::swap(x1, x2);
-        if (y1 > y2)
-            std::swap(y1, y2);
-        if (x1 == x2 || y1 == y2)
+        const QRect r = boxRect(x1, y1, x2, y2);
+        if (r.isEmpty())
             return;
-        const QRect r(x1, y1, x2 - x1, y2 - y1);
         fills.push_back(r);
         if (r.width() == 1 || r.height() == 1)
             lines.emplace_back(r.topLeft(), r.bottomRight());
