@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include <QFontMetrics>
 
@@ -261,16 +262,33 @@ void TChartPanel::notifyScroll()
 void TChartPanel::recalcIndicators()
 {
     const int last = series ? series->Last : -1;
+    QString failure;
     for (const auto &area : areas) {
         for (const auto &ind : area->Indicators) {
+            // A failing indicator stays uncomputed and draws nothing; the
+            // others and the rest of the tick go on.
+            ind->FirstComputed = -1;
+            bool failed = false;
+            QString text;
             try {
-                ind->FirstComputed = -1;
                 ind->Recalculate(0, last);
+            } catch (const std::exception &e) {
+                failed = true;
+                text = QString::fromUtf8(e.what());
             } catch (...) {
-                // One failing indicator keeps its previous results.
+                failed = true;
             }
+            if (failed) {
+                ind->FirstComputed = -1;
+                // An empty series (history not in yet) is nothing to report.
+                if (!ind->RecalcFailed && last >= 0 && failure.isNull())
+                    failure = text.isEmpty() ? QStringLiteral("TA: Internal error") : text;
+            }
+            ind->RecalcFailed = failed && last >= 0;
         }
     }
+    if (!failure.isNull() && OnIndicatorFailure)
+        OnIndicatorFailure(failure);
 }
 
 void TChartPanel::Recalculate()
@@ -495,6 +513,33 @@ TGraphIndicator *TChartPanel::AttachIndicator(TGraphArea *area, std::unique_ptr<
     return raw;
 }
 
+TGraphIndicator *TChartPanel::PlaceNewIndicator(std::unique_ptr<TGraphIndicator> ind, TGraphArea *area)
+{
+    if (!ind || IndexOfArea(area) < 0)
+        return nullptr;
+    ind->SetState(ElementState::Dragging | ElementState::Selected, false);
+    ind->OwnerAxis = nullptr;
+    ind->SetSeries(series);
+    const int choice = ChooseIndicatorPlacement ? ChooseIndicatorPlacement() : 3;
+    if (choice < 1 || choice > 3)
+        return nullptr;
+    if (EditNewIndicator && !EditNewIndicator(ind.get()))
+        return nullptr;
+    // The dialogs ran an event loop: the area may have gone meanwhile.
+    if (IndexOfArea(area) < 0)
+        return nullptr;
+    if (ind->Series != series)
+        ind->SetSeries(series);
+    TGraphArea *target = choice == 3 ? AddArea() : area;
+    // Its style came from the pattern store when the tool made it; applying
+    // it again would undo what the user just edited.
+    TGraphIndicator *raw = AttachIndicator(target, std::move(ind), choice == 1 ? 1 : 0, false);
+    Layout();
+    Recalculate();
+    Repaint();
+    return raw;
+}
+
 void TChartPanel::MoveIndicator(TGraphIndicator *ind, TGraphArea *target)
 {
     TGraphArea *old = ind ? ind->Area() : nullptr;
@@ -592,14 +637,20 @@ void TChartPanel::Forget(const TDrawedElement *e)
         dragCandidate = nullptr;
     everywhere.erase(std::remove(everywhere.begin(), everywhere.end(), e), everywhere.end());
     for (const auto &area : areas) {
-        if (area->Current == e)
+        if (area->Current == e) {
+            // The last of the others takes over (new items bind to it).
             area->Current = nullptr;
+            for (auto it = area->Indicators.rbegin(); it != area->Indicators.rend(); ++it)
+                if (it->get() != e) {
+                    area->Current = it->get();
+                    break;
+                }
+        }
         for (const auto &item : area->Items) {
             if (item->Bound == e) {
                 item->Bound = nullptr;
                 item->BoundIndex = -1;
-                if (item->OwnerAxis == e->OwnerAxis)
-                    item->OwnerAxis = area->RightAxis.get();
+                item->OwnerAxis = area->RightAxis.get();
             }
         }
     }

@@ -30,8 +30,13 @@
 // - Tools: TPendingSlot::Set(element) arms a tool (give a new element the
 //   pattern store's style first); TPendingSlot::SetOnEmptied tells when the
 //   slot empties (placed, discarded on release, zoom done) so the Pointer
-//   tool can be checked again. TMainIndicator::SetDefaultServerTime gives
-//   the price hints the server's clock.
+//   tool can be checked again. A pending indicator released on an area runs
+//   PlaceNewIndicator: ChooseIndicatorPlacement asks where (the placement
+//   dialog), EditNewIndicator lets the user edit it before it is attached.
+//   TMainIndicator::SetDefaultServerTime gives the price hints the server's
+//   clock.
+// - OnIndicatorFailure(text) reports an indicator whose recalculation
+//   failed (once, when it starts failing); it stays uncomputed meanwhile.
 // - Every view operation (scroll, zoom, areas) ends in OnRepaint itself.
 
 #include <functional>
@@ -166,6 +171,12 @@ public:
     TGraphIndicator *AttachIndicator(TGraphArea *area, std::unique_ptr<TGraphIndicator> ind,
                                      uint8_t side, bool applyPattern = true);
     void MoveIndicator(TGraphIndicator *ind, TGraphArea *target);
+    // Where a new indicator goes (the indicator tool released on `area`):
+    // it takes the series, the user chooses the place and edits it, and it
+    // joins `area` on the left (1) or right (2) axis or a new area below the
+    // others (3); a cancel frees it and leaves the chart as it was.
+    // Returns the attached indicator or null.
+    TGraphIndicator *PlaceNewIndicator(std::unique_ptr<TGraphIndicator> ind, TGraphArea *area);
     // Joins an item to an area (placing ends).
     TGraphItem *AttachItem(TGraphArea *area, std::unique_ptr<TGraphItem> item, bool applyPattern = true);
     // Deletes an element and drops every reference the panel holds to it;
@@ -227,6 +238,13 @@ public:
     std::function<bool(const QString &displayName)> ConfirmDelete;   // default yes
     std::function<void(TDrawedElement *)> OpenElementProperties;
     std::function<void(TOxyArea *)> OpenAxisProperties;
+    // 0 cancelled, 1 scale on the left, 2 on the right, 3 new area; unset:
+    // a new area.
+    std::function<int()> ChooseIndicatorPlacement;
+    // The new indicator's properties, before it is attached; false cancels.
+    // Unset: confirmed.
+    std::function<bool(TGraphIndicator *)> EditNewIndicator;
+    std::function<void(const QString &text)> OnIndicatorFailure;
 
     // ---- for the parts (not for the widget)
     void Repaint();                          // revision++ and OnRepaint

@@ -134,6 +134,27 @@ void TGraphIndicator::SetSeries(TSerData *series)
     LastComputed = -1;
 }
 
+void TGraphIndicator::MouseDown(TGraphArea &area, QPoint)
+{
+    if (Has(ElementState::Attached))
+        return;
+    OwnerAxis = area.RightAxis.get();
+    SetState(ElementState::Dragging, true);
+}
+
+void TGraphIndicator::Place(std::unique_ptr<TDrawedElement> self, TGraphArea &area, QPoint)
+{
+    SetState(ElementState::Dragging, false);
+    OwnerAxis = nullptr;  // not attached until the placement is confirmed
+    std::unique_ptr<TGraphIndicator> indicator(static_cast<TGraphIndicator *>(self.release()));
+    area.Panel->PlaceNewIndicator(std::move(indicator), &area);
+}
+
+QRect TGraphIndicator::OverlayBounds(const TGraphArea &) const
+{
+    return QRect();
+}
+
 QString TGraphIndicator::ShortName() const
 {
     return DisplayName();

@@ -97,6 +97,9 @@ public:
     int32_t LastComputed = -1;
     TSerData *Series = nullptr;
     uint8_t AxisSide = 0;  // 1 left axis, 0 right axis
+    // The last recalculation by the panel failed (not stored): a failure is
+    // reported once, when it starts.
+    bool RecalcFailed = false;
 
     void Save(TElementWriter &w, bool full) const override;
     void Load(TElementReader &r, bool full) override;
@@ -116,6 +119,13 @@ public:
     virtual void Snap(double &bar, double &value) const = 0;
     // 11
     virtual void Recalculate(int from, int to) = 0;
+
+    // Placing with the indicator tool: the press marks it as being placed in
+    // that area; the release hands it to the panel's placement sequence
+    // (TChartPanel::PlaceNewIndicator). Nothing is drawn meanwhile.
+    void MouseDown(TGraphArea &area, QPoint p) override;
+    void Place(std::unique_ptr<TDrawedElement> self, TGraphArea &area, QPoint p) override;
+    QRect OverlayBounds(const TGraphArea &area) const override;
 
     // The form shown in an area's title (base: the display name).
     virtual QString ShortName() const;

@@ -26,6 +26,7 @@ const char *const adminUsage =
     "  set-price SYMBOL BID          (moves the market, e.g. set-price EURUSD 1.1050)\n"
     "  rollover                      (books the daily swaps now)\n"
     "  status\n"
+    "  list-messages ACCOUNT         (the account's chat and mail, one per line)\n"
     "test aids:\n"
     "  hold-reply ACCOUNT            (holds back the reply to the account's next trade command)\n"
     "  release-reply ACCOUNT         (sends the reply held back)\n";
@@ -51,6 +52,32 @@ bool parseScaled(const std::string &text, double scale, int64_t &out)
         return false;
     out = int64_t(std::llround(v * scale));
     return true;
+}
+
+// A stored text in UTF-8 on one line: CR LF and LF as "\\n".
+std::string oneLine(const std::string &wireText)
+{
+    QString text = DecodeWireText(QByteArray::fromStdString(wireText));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QStringLiteral("\n"), QStringLiteral("\\n"));
+    return text.toStdString();
+}
+
+// "message ID from-dealer|from-trader confirmed|waiting TEXT" per chat
+// message, then "mail ID confirmed|waiting SUBJECT" per mail.
+std::string listing(const AccountBook &book, uint32_t account)
+{
+    std::string out;
+    for (const ChatMessage *m : book.messagesOf(account))
+        out += "message " + std::to_string(m->id) + (m->fromDealer ? " from-dealer " : " from-trader ")
+               + (m->confirmed ? "confirmed " : "waiting ") + oneLine(m->text) + "\n";
+    for (const Mail *m : book.mailOf(account))
+        out += "mail " + std::to_string(m->id) + (m->confirmed ? " confirmed " : " waiting ") + oneLine(m->subject)
+               + "\n";
+    if (!out.empty())
+        out.pop_back();
+    return out;
 }
 
 } // namespace
@@ -202,6 +229,14 @@ bool AdminChannel::run(const std::vector<std::string> &args, std::string &text)
         if (!server.releaseReply(account))
             return text = "no reply held for " + args[1], false;
         text = "held reply sent";
+        return true;
+    }
+    if (command == "list-messages" && n == 2) {
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        if (!book.account(account))
+            return refused(errNotFound);
+        text = listing(book, account);
         return true;
     }
     if (command == "status" && n == 1) {

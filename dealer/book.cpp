@@ -873,6 +873,24 @@ Outcome AccountBook::sendMail(uint32_t account, const std::string &sender, const
     return {errOk, 0, m.id};
 }
 
+std::vector<const ChatMessage *> AccountBook::messagesOf(uint32_t account) const
+{
+    std::vector<const ChatMessage *> out;
+    for (const auto &[id, m] : chat)
+        if (m.account == account)
+            out.push_back(&m);
+    return out;
+}
+
+std::vector<const Mail *> AccountBook::mailOf(uint32_t account) const
+{
+    std::vector<const Mail *> out;
+    for (const auto &[id, m] : mailbox)
+        if (m.account == account)
+            out.push_back(&m);
+    return out;
+}
+
 std::vector<uint32_t> AccountBook::unconfirmedMessages(uint32_t account) const
 {
     return unconfirmedIds(chat, account, [](const ChatMessage &m) { return m.fromDealer; });

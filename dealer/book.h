@@ -132,6 +132,9 @@ public:
     // A text from the trader, stored; returns its id.
     uint32_t receiveMessage(uint32_t account, const std::string &text, double date);
     Outcome sendMessage(uint32_t account, const std::string &text);
+    // The account's chat messages and mail in id order (the admin listing).
+    std::vector<const ChatMessage *> messagesOf(uint32_t account) const;
+    std::vector<const Mail *> mailOf(uint32_t account) const;
 
     std::string title() const;
     void setTitle(const std::string &title);

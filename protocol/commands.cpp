@@ -116,7 +116,12 @@ TCommandPtr NewHistoryBarsCommand(uint16_t instrumentId, uint8_t timeframe, uint
 
 TCommandPtr NewSendMessageCommand(const QString &text, double localTime)
 {
-    QByteArray bytes = EncodeWireText(text);
+    return NewSendMessageCommand(EncodeWireText(text), localTime);
+}
+
+TCommandPtr NewSendMessageCommand(const QByteArray &text, double localTime)
+{
+    QByteArray bytes = text;
     if (bytes.size() > MaxMessageTextBytes)
         bytes.truncate(MaxMessageTextBytes);
     TCommandPtr command = NewCommand(cmdSendMessage, int(14 + bytes.size()));

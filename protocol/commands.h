@@ -96,6 +96,8 @@ TCommandPtr NewHistoryCommand(uint8_t code, uint32_t days);
 TCommandPtr NewHistoryBarsCommand(uint16_t instrumentId, uint8_t timeframe, uint32_t newestBarTime);
 // 149: a chat text with id 0 and the local time (days since 1899-12-30); cut to 512 bytes.
 TCommandPtr NewSendMessageCommand(const QString &text, double localTime);
+// The same with the text's wire bytes as they are (the cut counts every byte, CRs too).
+TCommandPtr NewSendMessageCommand(const QByteArray &text, double localTime);
 // 150 / 151: a message or mail has been read; no reply.
 TCommandPtr NewReadReceipt(uint8_t code, uint32_t id);
 

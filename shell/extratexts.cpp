@@ -55,6 +55,14 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::ToolZoomOut:
         return {u"Zoom out", u"Уменьшить"};
     // ---- end of the chart tools' block
+    // ---- Indicator shortcuts of the toolbar (catalogue entries preset).
+    case TExtraText::ToolTrix:
+        return {u"Trix", u"Trix"};
+    case TExtraText::ToolParabolicSar:
+        return {u"Parabolic SAR", u"Параболик SAR"};
+    case TExtraText::ToolMovingAverage:
+        return {u"Moving Average", u"Скользящая средняя"};
+    // ---- end of the indicator shortcuts' block
     }
     return {};
 }

@@ -26,6 +26,11 @@ enum class TExtraText {
     ToolZoomIn,
     ToolZoomOut,
     // ---- end of the chart tools' block
+    // ---- Indicator shortcuts of the toolbar (catalogue entries preset).
+    ToolTrix,
+    ToolParabolicSar,
+    ToolMovingAverage,
+    // ---- end of the indicator shortcuts' block
 };
 
 // The text in the current interface language (IsEnglish()).

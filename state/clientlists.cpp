@@ -143,6 +143,6 @@ void TListHistoryAccount::RewriteFooter()
 // ---- TClientLists
 
 TClientLists::TClientLists()
-    : AccountHistory(this), OrderHistory(this), Instruments(this), Positions(this), Orders(this), Mail(this)
+    : AccountHistory(this), OrderHistory(this), Instruments(this), Positions(this), Orders(this)
 {
 }

@@ -108,12 +108,6 @@ public:
     int Days = 1;  // 0 = all history
 };
 
-// The mailbox; its records come with the mail.
-class TListMail : public TUserBaseList {
-public:
-    using TUserBaseList::TUserBaseList;
-};
-
 // Values the server sends with the system variables.
 struct TSystemVariables {
     static constexpr size_t WireSize = 122;
@@ -125,8 +119,9 @@ struct TSystemVariables {
     QString Title;           // the dealer's title
 };
 
-// The client's model of the account: the six lists and the system
-// variables. Lists are created in this order and destroyed in reverse.
+// The client's model of the account: the five trading lists and the system
+// variables (the mailbox belongs to the messaging). Lists are created in this
+// order and destroyed in reverse.
 class TClientLists {
 public:
     TClientLists();
@@ -138,7 +133,6 @@ public:
     TListCurrency Instruments;
     TListDeal Positions;
     TListOrder Orders;
-    TListMail Mail;
     TSystemVariables SysVars;
 
     TUserAccount &Account() { return *Positions.Account; }

@@ -11,11 +11,14 @@
 #include <QVBoxLayout>
 
 #include "barfile.h"
+#include "catalogue.h"
 #include "chartpanel.h"
 #include "chartpanelwidget.h"
+#include "frmchoise.h"
 #include "inifile.h"
 #include "languagetables.h"
 #include "mainindicator.h"
+#include "otherindicator.h"
 #include "serdata.h"
 #include "serieslist.h"
 
@@ -53,6 +56,19 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
             return context.Confirm(this, question);
         return QMessageBox::question(this, QStringLiteral("Подтверждение"), question,
                                      QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+    // Stored charts bring back the catalogue's indicators.
+    panel->SetElementFactory([](int id) -> std::unique_ptr<TDrawedElement> {
+        if (id >= GraphTypeId::FirstCatalogue)
+            return CreateIndicator(id - GraphTypeId::FirstCatalogue);
+        return nullptr;
+    });
+    panel->ChooseIndicatorPlacement = [this] {
+        return context.ChoosePlacement ? context.ChoosePlacement(this) : TfrmChoise::Choose(this);
+    };
+    panel->OnIndicatorFailure = [this](const QString &text) {
+        if (context.ShowStatus)
+            context.ShowStatus(text);
     };
     panelWidget = new TChartPanelWidget(std::move(panel), this);
     auto *layout = new QVBoxLayout(this);
@@ -192,6 +208,8 @@ bool TMChart::SwitchTimeframe(int timeframe)
     TakeParam(std::make_unique<TCurrencyParam>(InstrumentId, timeframe));
     series = context.Series ? context.Series->FindOrCreate(InstrumentId, timeframe) : nullptr;
     InstrumentName = series ? series->InstrumentName : QString();
+    // Each indicator gives its buffers back to the old series and is
+    // computed on the new one.
     Panel()->SetSeries(series);
     updateCaption();
     updateTimeframeActions();

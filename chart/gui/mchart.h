@@ -23,6 +23,11 @@ struct TChartContext {
     TPatternMenager *Patterns = nullptr;
     // Asks before deleting an element (a confirmation box by default).
     std::function<bool(QWidget *parent, const QString &question)> Confirm;
+    // Where a new indicator goes (the placement dialog by default): 0
+    // cancelled, 1 left axis, 2 right axis, 3 new area.
+    std::function<int(QWidget *parent)> ChoosePlacement;
+    // The main window's status text (an indicator that cannot be computed).
+    std::function<void(const QString &text)> ShowStatus;
 };
 
 // The chart of one instrument at one timeframe, a child window of the main

@@ -22,10 +22,12 @@
 #include "clientsession.h"
 #include "clientstate.h"
 #include "forexexception.h"
+#include "frmviewmailbox.h"
 #include "helpviewer.h"
 #include "keyfile.h"
 #include "languagetables.h"
 #include "loginform.h"
+#include "messaging.h"
 #include "qttranslations.h"
 #include "serieslist.h"
 #include "setupform.h"
@@ -100,6 +102,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     setCentralWidget(mdi);
     buildActions();
     buildViews();
+    buildMessaging();
     buildMenus();
     buildChartTools();
     buildStatusBar();
@@ -147,6 +150,7 @@ TMainForm::~TMainForm()
     delete frmViewOrder;
     delete frmViewHistory;
     delete frmViewHistoryOrder;
+    deleteMessaging();
     closeCharts(false);  // the charts give their indicators' buffers back to the series
     series.reset();
     session->Shutdown();
@@ -186,8 +190,8 @@ void TMainForm::buildActions()
     AViewOrder = newAction(70, 3, [this] { toggleView(frmViewOrder); });
     AViewAccountHistory = newAction(53, 4, [this] { toggleView(frmViewHistory); });
     AViewHistoryOrder = newAction(52, 5, [this] { toggleView(frmViewHistoryOrder); });
-    AViewMailBox = newAction(131, 6, [] {});
-    AviewChat = newAction(120, 7, [] {});
+    AViewMailBox = newAction(131, 6, [this] { toggleView(frmViewMailBox); });
+    AviewChat = newAction(120, 7, [this] { toggleChat(); });
     for (QAction *a : {AViewCurrency, AViewOpenDeal, AViewOrder, AViewAccountHistory, AViewHistoryOrder, AViewMailBox,
                        AviewChat})
         a->setCheckable(true);
@@ -353,6 +357,7 @@ void TMainForm::ApplyDefaultLayout()
     }
     for (int i = 1; i < 4; ++i)
         tabifyDockWidget(bottom[0], bottom[i]);
+    dockMessagingDefault(bottom[3]);
     bottom[0]->raise();
     updateActions();
 }
@@ -430,6 +435,7 @@ bool TMainForm::Login(quint32 account, const QString &password)
         return false;
     qCDebug(lcShell) << "login as" << account;
     session->Login(account, password, key);
+    messagingLogin(account);
     return true;
 }
 
@@ -480,6 +486,7 @@ void TMainForm::SetLanguage(bool english)
                         static_cast<TfrmBase *>(frmViewOrder), static_cast<TfrmBase *>(frmViewHistory),
                         static_cast<TfrmBase *>(frmViewHistoryOrder)})
         v->Retranslate();
+    retranslateMessaging();
     // The records write their rows in the language of the moment. Rebuilding
     // the rows loses the selection and the scroll position, so it happens
     // only when the language really changed (every activation lands here).
@@ -511,8 +518,7 @@ void TMainForm::updateActions()
                                                       {AViewHistoryOrder, frmViewHistoryOrder}};
     for (const auto &[action, view] : views)
         action->setChecked(view->IsOpen());
-    AViewMailBox->setEnabled(false);  // the mail and chat windows come with the messaging
-    AviewChat->setEnabled(false);
+    updateMessagingActions();
     const int accountDays = state->Lists().AccountHistory.Days;
     for (QAction *a : {AHistory1, AHistory7, AHistory31, AHistoryAll}) {
         const bool current = TagParameter(a) == accountDays;
@@ -583,6 +589,7 @@ void TMainForm::RememberReportFile(const QString &path)
 
 void TMainForm::saveAtClose(bool quiet)
 {
+    saveMessaging();
     state->Lists().Instruments.SaveToIni(ini);
     closeCharts(true);
     logins.SavedKeyFile = SavedKeyFile;

@@ -27,6 +27,12 @@ class TSeriesList;
 class THelpViewer;
 class TStatusPanel;
 class TMChart;
+class TMessaging;
+class TfrmViewMailBox;
+class TfrmViewMail;
+class TfrmChat;
+class TfrmViewMessages;
+class TDesktopNotifier;
 
 // The main window: owns the session (dispatcher and connection thread), the
 // client state and the series list; logs in, shows the connection in its
@@ -78,12 +84,19 @@ public:
     TMChart *ActiveChart() const;
     void RefreshCharts(uint32_t key);
     // The chart tools share one handler: tool codes 1 pointer, 2 zoom, 3..9
-    // the drawn elements, 10 indicators.
+    // the drawn elements, 10 indicators (the catalogue entry IndicatorIndex).
     void ExecuteTool(int code);
+    // The indicator tool with catalogue entry n: cbIndList's choice and the
+    // Atrix, ASar and AMAInd shortcuts. Another entry replaces the indicator
+    // waiting to be placed.
+    void ChooseIndicator(int n);
+    int IndicatorIndex = 0;
     QActionGroup *alTool = nullptr;
     QAction *Apointer = nullptr, *AZoomChart = nullptr, *AHLine = nullptr, *AVLine = nullptr, *ALine = nullptr,
             *AfibArc = nullptr, *AFibFan = nullptr, *AfibTimeZone = nullptr, *AfibbLine = nullptr, *Aind = nullptr,
-            *AZoomIn = nullptr, *AZoomOut = nullptr;
+            *Atrix = nullptr, *ASar = nullptr, *AMAInd = nullptr, *AZoomIn = nullptr, *AZoomOut = nullptr;
+    // The chart windows' hooks (tests answer the placement dialog here).
+    TChartContext &ChartContext() { return chartContext; }
     // The saved login values (the last login).
     QString SavedKeyFile;
 
@@ -114,6 +127,12 @@ public:
     TfrmViewOrder *frmViewOrder;
     TfrmViewHistory *frmViewHistory;
     TfrmViewHistoryOrder *frmViewHistoryOrder;
+    // The mail and the chat (mainformmessaging.cpp).
+    TMessaging &Messaging() { return *messaging; }
+    TfrmViewMailBox *frmViewMailBox = nullptr;
+    TfrmViewMail *frmViewMail = nullptr;
+    TfrmChat *frmChat = nullptr;
+    TfrmViewMessages *frmViewMessages = nullptr;
     // The help viewer, opened by the help menu; closed with the main window.
     THelpViewer *HelpViewer() const { return helpViewer; }
     QString HelpFile;  // kelvra.hlp beside the executable or in the installed data folder
@@ -137,8 +156,18 @@ private:
     void retranslateChartTools();
     void openRequestedChart();
     void closeCharts(bool savePlacement);
+    void armTool(int code);
     bool loadKey(TKeyRecord &key, bool retry);
     void restorePlacement();
+    void buildMessaging();
+    void deleteMessaging();
+    void messagingLogin(quint32 account);
+    void saveMessaging();
+    void updateMessagingActions();
+    void retranslateMessaging();
+    void toggleChat();
+    void dockMessagingDefault(TfrmBase *bottomTabs);
+    void notifyDesktop(const QString &title, const QString &body);
 
     TKelvraPaths paths;
     TIniFile ini;
@@ -164,4 +193,6 @@ private:
         std::optional<QString> KeyFile;
     };
     std::optional<CommandLineLogin> commandLineLogin;
+    std::unique_ptr<TMessaging> messaging;
+    TDesktopNotifier *desktopNotifier = nullptr;
 };

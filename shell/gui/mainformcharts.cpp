@@ -3,17 +3,20 @@
 // changes, and their placement at close.
 #include <QAction>
 #include <QActionGroup>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QToolBar>
 
+#include "catalogue.h"
 #include "chartpanel.h"
 #include "clientstate.h"
 #include "extratexts.h"
 #include "mainform.h"
 #include "mainindicator.h"
 #include "mchart.h"
+#include "otherindicator.h"
 #include "patternstore.h"
 #include "pendingslot.h"
 #include "serieslist.h"
@@ -26,6 +29,7 @@ void TMainForm::buildChartTools()
     chartContext.Series = series.get();
     chartContext.Ini = &ini;
     chartContext.Patterns = &TPatternMenager::Instance();
+    chartContext.ShowStatus = [this](const QString &text) { ShowStatus(text); };
     TMainIndicator::SetDefaultServerTime([this] { return qint32(state->Lists().SysVars.ServerTime); });
 
     alTool = new QActionGroup(this);
@@ -50,10 +54,25 @@ void TMainForm::buildChartTools()
     AfibbLine = tool(TExtraText::ToolFibRetracement, 9);
     Aind = tool(TExtraText::ToolIndicators, 10);
     Apointer->setChecked(true);
-    // The drawn elements and the indicator catalogue come later: their tools
-    // are present and disabled.
-    for (QAction *a : {AHLine, AVLine, ALine, AfibArc, AFibFan, AfibTimeZone, AfibbLine, Aind})
+    // The drawn elements come later: their tools are present and disabled.
+    for (QAction *a : {AHLine, AVLine, ALine, AfibArc, AFibFan, AfibTimeZone, AfibbLine})
         a->setEnabled(false);
+
+    // The indicator tool takes the entry chosen in the list; the shortcuts
+    // choose theirs. Only the user's choice counts: filling the list or
+    // setting its index from here must not arm the tool.
+    cbIndList->addItems(CatalogueLongNames());
+    cbIndList->setCurrentIndex(0);
+    connect(cbIndList, &QComboBox::activated, this, [this](int n) { ChooseIndicator(n); });
+    const auto shortcut = [this](TExtraText caption, int entry) {
+        auto *a = new QAction(this);
+        toolCaptions.emplace_back(a, caption);
+        connect(a, &QAction::triggered, this, [this, entry] { ChooseIndicator(entry); });
+        return a;
+    };
+    Atrix = shortcut(TExtraText::ToolTrix, 2);
+    ASar = shortcut(TExtraText::ToolParabolicSar, 1);
+    AMAInd = shortcut(TExtraText::ToolMovingAverage, 0);
 
     const auto zoom = [this](TExtraText caption, bool in) {
         auto *a = new QAction(this);
@@ -70,11 +89,13 @@ void TMainForm::buildChartTools()
     QToolBar *tools = addToolBar(QStringLiteral("alTool"));
     tools->setObjectName(QStringLiteral("alTool"));
     tools->addActions(alTool->actions());
+    tools->addActions({Atrix, ASar, AMAInd});
     tools->addSeparator();
     tools->addActions({AZoomIn, AZoomOut});
 
     // Placed, dropped or done: the pointer is the tool again.
     TPendingSlot::SetOnEmptied([this] {
+        currentTool = 1;  // so the same tool can be chosen again
         if (Apointer)
             Apointer->setChecked(true);
     });
@@ -94,22 +115,48 @@ void TMainForm::retranslateChartTools()
 
 void TMainForm::ExecuteTool(int code)
 {
+    if (currentTool == code) {
+        // Already the tool: it stays checked and keeps what it holds.
+        for (QAction *a : alTool->actions())
+            if (a->data().toInt() == code)
+                a->setChecked(true);
+        return;
+    }
+    armTool(code);
+}
+
+void TMainForm::ChooseIndicator(int n)
+{
+    if (n < 0 || n >= CatalogueCount)
+        return;
+    IndicatorIndex = n;
+    if (cbIndList->currentIndex() != n)
+        cbIndList->setCurrentIndex(n);
+    armTool(10);  // a waiting indicator of another entry is replaced
+}
+
+void TMainForm::armTool(int code)
+{
     QAction *chosen = nullptr;
     for (QAction *a : alTool->actions())
         if (a->data().toInt() == code)
             chosen = a;
-    if (!chosen)
+    if (!chosen || !chosen->isEnabled())
         return;
-    const bool wasCurrent = currentTool == code;
     chosen->setChecked(true);
     currentTool = code;
-    if (wasCurrent)
-        return;
     switch (code) {
     case 2: {
         auto zoomElement = std::make_unique<TZoomElement>();
         TPatternMenager::Instance().Apply(*zoomElement);
         TPendingSlot::Set(std::move(zoomElement));
+        break;
+    }
+    case 10: {
+        std::unique_ptr<TOtherIndicator> indicator = CreateIndicator(IndicatorIndex);
+        if (indicator)
+            TPatternMenager::Instance().Apply(*indicator);
+        TPendingSlot::Set(std::move(indicator));
         break;
     }
     default:

@@ -7,17 +7,23 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QRadioButton>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
+#include "catalogue.h"
 #include "chartpanel.h"
 #include "chartpanelwidget.h"
 #include "clientsession.h"
+#include "frmchoise.h"
 #include "grapharea.h"
 #include "inifile.h"
 #include "mainindicator.h"
 #include "mchart.h"
 #include "patternstore.h"
+#include "periodindicators.h"
 #include "pendingslot.h"
 #include "serdata.h"
 #include "serieslist.h"
@@ -247,4 +253,103 @@ TEST_F(ChartWindowTest, ZoomToolAndDiscardedTool)
     EXPECT_TRUE(TPendingSlot::Empty());
     EXPECT_EQ(panel.VisibleCount, count);
     TPendingSlot::SetOnEmptied(nullptr);
+}
+
+// The placement dialog: "New chart window" at first; the first checked
+// button's Tag when confirmed, 0 when cancelled (also with Escape).
+TEST_F(ChartWindowTest, PlacementDialogChoices)
+{
+    TfrmChoise dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Scaling options"));
+    EXPECT_TRUE(dialog.RadioButton3->isChecked());
+    EXPECT_EQ(dialog.CheckedTag(), 3);
+    dialog.show();
+    dialog.RadioButton1->click();
+    EXPECT_FALSE(dialog.RadioButton2->isChecked());
+    EXPECT_FALSE(dialog.RadioButton3->isChecked());
+    dialog.Button1->click();
+    EXPECT_EQ(dialog.Result(), 1);
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Result(), 0);
+}
+
+namespace {
+// Answers the next placement dialog once it is up: the button of `tag`
+// (0 cancels).
+void answerPlacementDialog(int tag)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, tag] {
+        auto *dialog = qobject_cast<TfrmChoise *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (tag == 0) {
+            dialog->Button2->click();
+            return;
+        }
+        QRadioButton *buttons[] = {dialog->RadioButton1, dialog->RadioButton2, dialog->RadioButton3};
+        buttons[tag - 1]->click();
+        dialog->Button1->click();
+    });
+    poll->start(10);
+}
+} // namespace
+
+// The indicator tool released on a chart opens the placement dialog; the
+// indicator joins the chart as chosen, follows the timeframe switch, and a
+// failure shows one status text.
+TEST_F(ChartWindowTest, IndicatorPlacedThroughTheDialog)
+{
+    QStringList statuses;
+    context.ShowStatus = [&](const QString &text) { statuses << text; };
+    TMChart *chart = open(1, 3);
+    chart->Frame()->resize(700, 400);
+    QApplication::processEvents();
+    TChartPanel &panel = *chart->Panel();
+    TChartPanelWidget *widget = chart->PanelWidget();
+    const QPoint inside = panel.Area(0)->ToPanel(QPoint(100, 50));
+    const auto release = [&](int entry, int answer) {
+        TPendingSlot::Set(CreateIndicator(entry));
+        answerPlacementDialog(answer);
+        QTest::mousePress(widget, Qt::LeftButton, {}, inside);
+        QTest::mouseRelease(widget, Qt::LeftButton, {}, inside);
+    };
+
+    release(22, 0);
+    EXPECT_TRUE(TPendingSlot::Empty());
+    EXPECT_EQ(panel.AreaCount(), 1);
+    EXPECT_EQ(panel.Area(0)->Indicators.size(), 1u);
+
+    release(0, 1);
+    ASSERT_EQ(panel.Area(0)->Indicators.size(), 2u);
+    auto *ma = dynamic_cast<TOtherIndicator *>(panel.Area(0)->Indicators[1].get());
+    ASSERT_NE(ma, nullptr);
+    EXPECT_EQ(ma->OwnerAxis, panel.Area(0)->LeftAxis.get());
+
+    release(22, 3);
+    ASSERT_EQ(panel.AreaCount(), 2);
+    auto *rsi = dynamic_cast<T_RSI_Indicator *>(panel.Area(1)->Indicators[0].get());
+    ASSERT_NE(rsi, nullptr);
+    EXPECT_EQ(rsi->FirstComputed, 6);
+
+    // Another timeframe: the buffers go from the old series to the new one.
+    TSerData *hourly = chart->Series();
+    FillSeries(*series->FindOrCreate(1, 5), 50);
+    const int rsiBuffer = rsi->BufferIndex;
+    chart->AShowDay->trigger();
+    EXPECT_EQ(hourly->ArrayByIndex(rsiBuffer), nullptr);
+    EXPECT_EQ(rsi->Series, chart->Series());
+    EXPECT_NE(chart->Series()->ArrayByIndex(rsi->BufferIndex), nullptr);
+    EXPECT_EQ(rsi->FirstComputed, 6);
+    EXPECT_EQ(ma->FirstComputed, 9);
+
+    rsi->TimePeriod = 1;
+    chart->Refresh();
+    chart->Refresh();
+    EXPECT_EQ(statuses, QStringList{QStringLiteral("TA: Internal error")});
+    EXPECT_EQ(rsi->FirstComputed, -1);
 }

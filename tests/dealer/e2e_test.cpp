@@ -488,7 +488,7 @@ TEST_F(DealerEndToEnd, MailChatAndTitle)
     const std::vector<uint8_t> mail = DataOf(ask(*c, cmdGetMail, lastPushId(*c, cmdNewMail)).at(0));
     EXPECT_EQ(DecodeWireText(&mail[114], mail[113]), "Margin call");
 
-    const Parts sent = c->request(NewSendMessageCommand("Hello dealer", 40000.5));
+    const Parts sent = c->request(NewSendMessageCommand(QStringLiteral("Hello dealer"), 40000.5));
     ASSERT_EQ(ErrorOf(sent.at(0)), 0);
     ASSERT_EQ(DataOf(sent[0]).size(), 8u);  // message id and server time
     EXPECT_GT(GetU32(&DataOf(sent[0])[4]), 14000000u);

@@ -1,23 +1,30 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTest>
 
 #include "chartpanel.h"
+#include "chartpanelwidget.h"
 #include "clientsession.h"
 #include "clientstate.h"
 #include "dealerharness.h"
+#include "e2e_support.h"
 #include "grapharea.h"
 #include "helpviewer.h"
+#include "kelvra/ta_api.h"
 #include "languagetables.h"
 #include "mainform.h"
 #include "pendingslot.h"
+#include "periodindicators.h"
 #include "serdata.h"
 #include "serieslist.h"
 #include "statuspanel.h"
@@ -448,4 +455,102 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     TIniFile ini(paths.IniFile);
     EXPECT_FALSE(ini.ReadString(QStringLiteral("EURUSDM1"), QStringLiteral("geometry")).isEmpty());
     EXPECT_TRUE(form->Charts().isEmpty());
+}
+
+// The indicator tool: an RSI chosen in the toolbar's list and placed in a
+// new area of a live chart follows the ticks; an indicator that cannot be
+// computed stays inside its chart, and the tick still reaches the positions.
+TEST_F(MainFormTest, IndicatorOnALiveChartFollowsTheTicks)
+{
+    storeLogin(true);
+    auto form = open();
+    int placementsAsked = 0;
+    form->ChartContext().ChoosePlacement = [&](QWidget *) {
+        ++placementsAsked;
+        return 3;
+    };
+    form->show();
+    ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
+    // Filling the list armed nothing.
+    ASSERT_EQ(form->cbIndList->count(), 31);
+    EXPECT_EQ(form->cbIndList->itemText(22), QStringLiteral("Relative Strength Index"));
+    EXPECT_TRUE(TPendingSlot::Empty());
+    EXPECT_TRUE(form->Apointer->isChecked());
+
+    const qint32 eurusd = form->State().Lists().Instruments.IdByName(QStringLiteral("EURUSD"));
+    TMChart *chart = form->OpenChart(eurusd, 1);
+    ASSERT_NE(chart, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return chart->Series()->Count() > 100; }));
+    chart->Frame()->resize(800, 500);
+    QApplication::processEvents();
+
+    // The Trix shortcut arms its entry; choosing another entry replaces it.
+    form->Atrix->trigger();
+    ASSERT_NE(TPendingSlot::Get(), nullptr);
+    EXPECT_EQ(TPendingSlot::Get()->TypeId, 1002);
+    EXPECT_TRUE(form->Aind->isChecked());
+    emit form->cbIndList->activated(22);
+    ASSERT_NE(TPendingSlot::Get(), nullptr);
+    EXPECT_EQ(TPendingSlot::Get()->TypeId, 1022);
+
+    TChartPanel *chartPanel = chart->Panel();
+    const QPoint at = chartPanel->Area(0)->ToPanel(QPoint(100, 60));
+    QTest::mousePress(chart->PanelWidget(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(chart->PanelWidget(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(placementsAsked, 1);
+    EXPECT_TRUE(TPendingSlot::Empty());
+    EXPECT_TRUE(form->Apointer->isChecked());
+    ASSERT_EQ(chartPanel->AreaCount(), 2);
+    EXPECT_EQ(chartPanel->Area(1)->Title(), QStringLiteral("RSI"));
+    auto *rsi = dynamic_cast<TOtherIndicator *>(chartPanel->Area(1)->Indicators[0].get());
+    ASSERT_NE(rsi, nullptr);
+
+    // Its newest value is TA-Lib's over the series as it stands.
+    const auto matchesDirectCall = [&] {
+        const TSerData *s = chart->Series();
+        std::vector<double> out(size_t(s->Count()));
+        int begin = 0, count = 0;
+        if (TA_RSI(0, s->Last, s->Close(), 6, &begin, &count, out.data()) != TA_SUCCESS || count == 0)
+            return false;
+        return rsi->LastComputed == s->Last && rsi->Output(0)[s->Last] == out[size_t(count - 1)];
+    };
+    EXPECT_TRUE(matchesDirectCall());
+    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021")}));
+    ASSERT_TRUE(WaitUntil([&] {
+        const TSerData *s = chart->Series();
+        return std::abs(s->Close()[s->Last] - 1.3021) < 1e-9;
+    }));
+    EXPECT_TRUE(matchesDirectCall());
+    EXPECT_GT(rsi->Output(0)[chart->Series()->Last], 50);  // the price jumped up
+
+    // The same tool again: the pointer came back, so the entry arms anew.
+    emit form->cbIndList->activated(22);
+    EXPECT_FALSE(TPendingSlot::Empty());
+    form->Apointer->trigger();
+    EXPECT_TRUE(TPendingSlot::Empty());
+
+    // A position, then an RSI TA-Lib refuses: the next tick still moves the
+    // position's profit and the positions window's footer; one status text.
+    const TUserCurrency *eur = form->State().Lists().Instruments.FindRecord(eurusd);
+    auto reply = std::make_shared<int>(-1);
+    ASSERT_TRUE(form->Session().SendCommand(e2e::placeCommand(quint16(eurusd), 1, 1, eur->Ask), nullptr,
+                                            [reply](TUserCmdRply *p) {
+                                                *reply = p->Buffer.size() > size_t(hdr::Data) ? p->Buffer[hdr::Data]
+                                                                                              : 255;
+                                            }));
+    ASSERT_TRUE(WaitUntil([&] { return *reply >= 0; }));
+    ASSERT_EQ(*reply, 0);
+    ASSERT_TRUE(WaitUntil([&] { return form->State().Lists().Positions.Count() == 1; }));
+    static_cast<T_RSI_Indicator *>(rsi)->TimePeriod = 1;
+    const double profitBefore = form->State().Lists().Positions.Item(0)->Profit;
+    QAbstractItemModel *positions = form->frmViewOpenDeal->lv->model();
+    const auto footer = [&] { return positions->index(positions->rowCount() - 1, 0).data().toString(); };
+    const QString footerBefore = footer();
+    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3121")}));
+    ASSERT_TRUE(WaitUntil([&] { return form->State().Lists().Positions.Item(0)->Profit != profitBefore; }));
+    EXPECT_NE(footer(), footerBefore);
+    EXPECT_EQ(rsi->FirstComputed, -1);
+    EXPECT_EQ(panel(*form, 1), QStringLiteral("TA: Internal error"));
+    EXPECT_TRUE(errors.isEmpty());
+    form->close();
 }
