@@ -167,15 +167,7 @@ bool TChatLog::SendText(const QString &text)
     return queued;
 }
 
-bool TChatLog::replyOk(TUserCmdRply *packet)
-{
-    const uint8_t code = PacketReader(*packet, hdr::Data).u8();
-    if (code == 0)
-        return true;
-    const auto *reply = dynamic_cast<const TUserReply *>(packet);
-    session.ShowStatus(ErrorText(code, reply ? reply->ErrorText : QString(), IsEnglish()));
-    return false;
-}
+bool TChatLog::replyOk(TUserCmdRply *packet) { return session.ReplySucceeded(packet); }
 
 void TChatLog::OnSendReply(TUserCmdRply *packet)
 {

@@ -15,15 +15,7 @@
 
 TMailClient::TMailClient(TListMail &l, ClientSession &s, QObject *parent) : QObject(parent), list(l), session(s) {}
 
-bool TMailClient::replyOk(TUserCmdRply *packet)
-{
-    const uint8_t code = PacketReader(*packet, hdr::Data).u8();
-    if (code == 0)
-        return true;
-    const auto *reply = dynamic_cast<const TUserReply *>(packet);
-    session.ShowStatus(ErrorText(code, reply ? reply->ErrorText : QString(), IsEnglish()));
-    return false;
-}
+bool TMailClient::replyOk(TUserCmdRply *packet) { return session.ReplySucceeded(packet); }
 
 void TMailClient::RequestMail(quint32 id)
 {

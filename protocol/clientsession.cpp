@@ -2,8 +2,10 @@
 
 #include <QDateTime>
 
+#include "errortext.h"
 #include "forexexception.h"
 #include "languagetables.h"
+#include "packetreader.h"
 
 namespace {
 constexpr int PumpPeriodMs = 250;
@@ -173,6 +175,16 @@ void ClientSession::SendRequest(TCommandPtr command, TPacketEvent onReply)
     command->SetId(thread->NextPacketId());
     dispatcher->AddReplyEvent(command->Code, command->Id, nullptr, std::move(onReply));
     dispatcher->PushOutgoing(std::move(command));
+}
+
+bool ClientSession::ReplySucceeded(TUserCmdRply *packet)
+{
+    const uint8_t code = PacketReader(*packet, hdr::Data).u8();
+    if (code == 0)
+        return true;
+    const auto *reply = dynamic_cast<const TUserReply *>(packet);
+    ShowStatus(ErrorText(code, reply ? reply->ErrorText : QString(), IsEnglish()));
+    return false;
 }
 
 void ClientSession::ShowStatus(const QString &text, bool popup)

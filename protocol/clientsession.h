@@ -53,6 +53,10 @@ public:
     // queuing, even for a no-reply command; nothing at all when logged out.
     void SendRequest(TCommandPtr command, TPacketEvent onReply);
 
+    // True when the reply's error byte is 0; otherwise its error text goes
+    // to the status panel and the answer is false.
+    bool ReplySucceeded(TUserCmdRply *packet);
+
     // Status text (panel 1); with popup the text is also offered for a message box.
     void ShowStatus(const QString &text, bool popup = false);
     QString PanelText(int panel) const { return panels.at(size_t(panel)); }

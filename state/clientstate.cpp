@@ -224,15 +224,7 @@ QString ClientState::WindowTitle(quint32 account) const
     return QString::asprintf("%s <%u>", lists.SysVars.Title.toUtf8().constData(), unsigned(account));
 }
 
-bool ClientState::replyOk(TUserCmdRply *packet)
-{
-    const uint8_t code = PacketReader(*packet, hdr::Data).u8();
-    if (code == 0)
-        return true;
-    const auto *reply = dynamic_cast<const TUserReply *>(packet);
-    session.ShowStatus(ErrorText(code, reply ? reply->ErrorText : QString(), IsEnglish()));
-    return false;
-}
+bool ClientState::replyOk(TUserCmdRply *packet) { return session.ReplySucceeded(packet); }
 
 // ---- replies
 
