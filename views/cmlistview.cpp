@@ -192,8 +192,9 @@ void TCMListView::AutoSizeColumns()
             const TListRow *row = rowModel->Row(r);
             if (row->IsFooter())
                 continue;  // spans the row; it does not widen a column
+            const QFontMetrics rowMetrics = RowFont ? QFontMetrics(RowFont(*row, font())) : metrics;
             // +2: elision measures in fractions of a pixel.
-            int w = metrics.horizontalAdvance(rowModel->CellText(r, c)) + 2 * TListRowDelegate::TextPadding + 2;
+            int w = rowMetrics.horizontalAdvance(rowModel->CellText(r, c)) + 2 * TListRowDelegate::TextPadding + 2;
             if (c == 0 && row->Image() >= 0)
                 w += TListRowDelegate::IconLeft + iconSize().width();
             width = std::max(width, w);

@@ -54,6 +54,9 @@ public:
 
     // Column widths from their texts, clamped to each column's limits.
     void AutoSizeColumns();
+    // The font a row is drawn in when its delegate changes it (unread mail
+    // in bold), so that the widths fit what is drawn; unset: the view's font.
+    std::function<QFont(const TListRow &row, const QFont &base)> RowFont;
     // Orders the rows (footer stays last) by a column: captions for 0,
     // sub-items after; smart or plain comparison, or the owner's.
     using RowCompare = std::function<int(const TListRow &, const TListRow &, int column)>;

@@ -47,6 +47,12 @@ TfrmViewMailBox::TfrmViewMailBox(TListMail &list, QWidget *parent)
       mail(list)
 {
     lv->setItemDelegate(new TMailRowDelegate(lv));
+    lv->RowFont = [](const TListRow &row, const QFont &base) {
+        const auto *m = row.IsFooter() ? nullptr : dynamic_cast<const TUserMail *>(row.Data());
+        QFont f(base);
+        f.setBold(m && m->Unread);
+        return f;
+    };
     lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
     AopenMessage = addAction(128, [this] {
         TUserMail *m = SelectedMail();

@@ -148,6 +148,22 @@ TEST_F(ListViewTest, ColumnsFitTheirTextsWithinTheirLimits)
     view.AddFooter()->SetCaption(QString(200, u'W'));
     view.AutoSizeColumns();
     EXPECT_EQ(view.columnWidth(0), 80);
+
+    // Rows drawn in another font (unread mail in bold) are measured in it.
+    for (int n = 1; n < 20 && view.columnWidth(0) <= 80; ++n) {  // just above the minimum
+        list.rows[0]->SetCaption(QString(n, u'W'));
+        view.AutoSizeColumns();
+    }
+    const int plain = view.columnWidth(0);
+    ASSERT_LT(plain, 100);
+    view.RowFont = [](const TListRow &, const QFont &base) {
+        QFont bold(base);
+        bold.setBold(true);
+        bold.setPointSize(base.pointSize() * 2);
+        return bold;
+    };
+    view.AutoSizeColumns();
+    EXPECT_GT(view.columnWidth(0), plain);
 }
 
 TEST_F(ListViewTest, StripesFooterAndFocusedSelectionArePainted)
