@@ -51,6 +51,13 @@ public:
 
     void SetColumns(std::vector<TListColumn> columns);
     const std::vector<TListColumn> &Columns() const { return columns; }
+    // Widens a column's upper limit (an auto-sized column whose design limit
+    // is too narrow for its texts in the font of this machine).
+    void SetColumnMaxWidth(int column, int maxWidth)
+    {
+        if (column >= 0 && column < int(columns.size()))
+            columns[size_t(column)].maxWidth = maxWidth;
+    }
     void SetHeaderTexts(const QStringList &texts);
     void SetImages(std::vector<QIcon> images);
     const std::vector<QIcon> &Images() const { return images; }

@@ -47,6 +47,13 @@ TfrmViewMailBox::TfrmViewMailBox(TListMail &list, QWidget *parent)
       mail(list)
 {
     lv->setItemDelegate(new TMailRowDelegate(lv));
+    // The date's limit of 100 pixels fits a date in the design font; in a
+    // wider font it grows to one whole date in bold (unread mail).
+    QFont bold(lv->font());
+    bold.setBold(true);
+    const int dateWidth =
+        QFontMetrics(bold).horizontalAdvance(QStringLiteral("00.00.0000 00:00")) + 2 * TListRowDelegate::TextPadding + 2;
+    lv->Rows().SetColumnMaxWidth(3, std::max(100, dateWidth));
     lv->RowFont = [](const TListRow &row, const QFont &base) {
         const auto *m = row.IsFooter() ? nullptr : dynamic_cast<const TUserMail *>(row.Data());
         QFont f(base);

@@ -86,6 +86,12 @@ TEST_F(MessagingE2ETest, MailAndChatReachBothSidesAndSurviveARestart)
     TCMListView *lv = form->frmViewMailBox->lv;
     EXPECT_EQ(lv->Rows().FooterRow()->Caption(), QStringLiteral("Total : 2, unread: 0, new 2"));
     EXPECT_EQ(lv->Row(1)->SubItem(1), QStringLiteral("Rates"));
+    // Unread rows are bold: every column is as wide as its bold text.
+    lv->AutoSizeColumns();
+    QFont bold(lv->font());
+    bold.setBold(true);
+    for (int c : {1, 3})
+        EXPECT_GE(lv->columnWidth(c), QFontMetrics(bold).horizontalAdvance(lv->Rows().CellText(1, c))) << c;
 
     // Opening shows the viewer; deleting what it shows hides it.
     lv->setCurrentIndex(lv->model()->index(1, 0));
