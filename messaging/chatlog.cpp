@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "errortext.h"
 #include "forexexception.h"
+#include "idlist.h"
 #include "languagetables.h"
 #include "messagefiles.h"
 #include "packetreader.h"
@@ -199,12 +200,8 @@ void TChatLog::OnMessageIds(TUserCmdRply *packet)
 {
     if (!replyOk(packet))
         return;
-    PacketReader reader(*packet, hdr::ReplyData);
-    const quint16 count = reader.u16();
-    if (size_t(count) * 4 > reader.remaining())
-        throw EForexException(MessageText(25));
-    for (quint16 i = 0; i < count; ++i)
-        RequestMessage(reader.u32());
+    for (quint32 id : ReadIdList(*packet))
+        RequestMessage(id);
 }
 
 void TChatLog::OnNewMessage(TUserCmdRply *packet) { RequestMessage(PacketReader(*packet, hdr::Data).u32()); }

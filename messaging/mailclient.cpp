@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include "clientsession.h"
+#include "idlist.h"
 #include "commands.h"
 #include "errortext.h"
 #include "forexexception.h"
@@ -30,12 +31,7 @@ void TMailClient::OnMailIds(TUserCmdRply *packet)
 {
     if (!replyOk(packet))
         return;
-    PacketReader reader(*packet, hdr::ReplyData);
-    const quint16 count = reader.u16();
-    if (size_t(count) * 4 > reader.remaining())
-        throw EForexException(MessageText(25));
-    for (quint16 i = 0; i < count; ++i) {
-        const quint32 id = reader.u32();
+    for (quint32 id : ReadIdList(*packet)) {
         if (list.Find(qint32(id)))
             session.SendCommand(NewReadReceipt(cmdMailRead, id), nullptr, nullptr);
         else

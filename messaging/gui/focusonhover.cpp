@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTextEdit>
 #include <QWidget>
 
 TFocusOnHover::TFocusOnHover(QWidget *w) : QObject(w), window(w) {}
@@ -20,4 +21,15 @@ bool TFocusOnHover::eventFilter(QObject *watched, QEvent *event)
         window->setFocus(Qt::MouseFocusReason);
     }
     return QObject::eventFilter(watched, event);
+}
+
+QTextEdit *NewContentPane(QWidget *window)
+{
+    auto *pane = new QTextEdit(window);
+    pane->setReadOnly(true);
+    pane->setStyleSheet(QStringLiteral("QTextEdit { background: white; }"));
+    pane->setLineWrapMode(QTextEdit::NoWrap);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return pane;
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QTextEdit;
 class QWidget;
 
 // Moving the mouse over the watched widgets gives their window the focus,
@@ -19,3 +20,8 @@ protected:
 private:
     QWidget *window;
 };
+
+// The read-only text pane of the mail viewer and the history window: white,
+// not wrapped, with both scroll bars; the window gets the focus when the
+// mouse moves over it.
+QTextEdit *NewContentPane(QWidget *window);

@@ -35,12 +35,7 @@ TfrmViewMail::TfrmViewMail(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Win
     lfrom = label(8, false);
     ldate = label(24, false);
     lSubject = label(40, false);
-    reContent = new QTextEdit(this);
-    reContent->setReadOnly(true);
-    reContent->setStyleSheet(QStringLiteral("QTextEdit { background: white; }"));
-    reContent->setLineWrapMode(QTextEdit::NoWrap);
-    reContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    reContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reContent = NewContentPane(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

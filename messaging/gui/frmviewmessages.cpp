@@ -40,12 +40,7 @@ TfrmViewMessages::TfrmViewMessages(QWidget *parent) : QWidget(parent, Qt::Tool |
 {
     setObjectName(QStringLiteral("frmViewMessages"));
     resize(538, 330);
-    reContent = new QTextEdit(this);
-    reContent->setReadOnly(true);
-    reContent->setStyleSheet(QStringLiteral("QTextEdit { background: white; }"));
-    reContent->setLineWrapMode(QTextEdit::NoWrap);
-    reContent->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    reContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reContent = NewContentPane(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(reContent);
