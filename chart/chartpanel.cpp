@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 
 #include "elementstream.h"
+#include "itemfactory.h"
 #include "patternstore.h"
 #include "pendingslot.h"
 #include "serdata.h"
@@ -84,11 +85,16 @@ std::unique_ptr<TDrawedElement> TChartPanel::MakeElement(int typeId) const
             return e;
     if (typeId == GraphTypeId::MainIndicator)
         return MakePriceIndicator();
-    return nullptr;
+    return CreateDrawnItem(typeId);
 }
 
 void TChartPanel::SetSeries(TSerData *s)
 {
+    // Drawn items keep their times: tied to them on the old series, placed
+    // on the new one by the recalculation.
+    for (const auto &area : areas)
+        for (const auto &item : area->Items)
+            item->AnchorToTimes(series);
     series = s;
     for (const auto &area : areas)
         for (const auto &ind : area->Indicators)

@@ -87,7 +87,7 @@ QRegion TChartPanel::OverlayRegion() const
             return;
         if (e->Has(ElementState::Everywhere)) {
             for (const auto &area : areas)
-                r += area->Rect();
+                r += e->OverlayRegion(*area).translated(area->Left, area->Top) & area->Rect();
         } else {
             r += e->OverlayRegion(*own).translated(own->Left, own->Top) & own->Rect();
         }

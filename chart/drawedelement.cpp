@@ -1,5 +1,7 @@
 #include "drawedelement.h"
 
+#include <cmath>
+
 #include <QPainter>
 
 #include "axes.h"
@@ -201,7 +203,107 @@ int TGraphItem::HandleAt(QPoint) const
     return 0;
 }
 
-void TGraphItem::AfterViewChange() {}
+void TGraphItem::AfterViewChange()
+{
+    ResolveTimes();
+}
+
+void TGraphItem::SnapHook() {}
+
+bool TGraphItem::Placed() const
+{
+    for (const TItemPoint &p : TimedPoints())
+        if (!p.Placed)
+            return false;
+    return true;
+}
+
+const TSerData *TGraphItem::PanelSeries() const
+{
+    const TChartPanel *panel = Panel();
+    return panel ? panel->Series() : nullptr;
+}
+
+void TGraphItem::AnchorToTimes(const TSerData *series)
+{
+    if (!series)
+        return;
+    for (TItemPoint &p : TimedPoints()) {
+        if (p.TimeAnchored || !p.Placed)
+            continue;
+        const double t = series->IndexToTime(p.Bar);
+        // A bar the old series cannot date stays where it is.
+        if (t < 0)
+            continue;
+        p.Time = t;
+        p.TimeAnchored = true;
+    }
+}
+
+void TGraphItem::ResolveTimes()
+{
+    const TSerData *series = PanelSeries();
+    for (TItemPoint &p : TimedPoints()) {
+        if (!p.TimeAnchored)
+            continue;
+        const double bar = series ? series->TimeToIndex(p.Time) : -1;
+        p.Placed = bar >= 0;
+        if (p.Placed)
+            p.Bar = bar;
+    }
+}
+
+double TGraphItem::BarToPixel(double bar) const
+{
+    const TAxisTransform *t = Transform();
+    return t ? (bar + t->Bx) * t->Kx + t->X0 : 0;
+}
+
+QPoint TGraphItem::PixelOf(const TItemPoint &p) const
+{
+    const TAxisTransform *t = Transform();
+    if (!t)
+        return QPoint();
+    return QPoint(t->BarToX(p.Bar), t->ValueToY(p.Value));
+}
+
+void TGraphItem::MoveTo(TItemPoint &p, QPoint pixel) const
+{
+    const TAxisTransform *t = Transform();
+    if (!t)
+        return;
+    p.SetBar(t->XToBar(pixel.x()));
+    p.Value = t->YToValue(pixel.y());
+}
+
+void TGraphItem::SnapPoint(TItemPoint &p) const
+{
+    if (!SnapToPrice || !Bound)
+        return;
+    double bar = p.Bar, value = p.Value;
+    Bound->Snap(bar, value);
+    if (std::isfinite(bar) && std::isfinite(value)) {
+        p.SetBar(bar);
+        p.Value = value;
+    }
+}
+
+void TGraphItem::WriteTime(TElementWriter &w, const TItemPoint &p) const
+{
+    if (p.TimeAnchored) {
+        w.WriteDouble(p.Time);
+        return;
+    }
+    const TSerData *series = PanelSeries();
+    w.WriteDouble(series ? series->IndexToTime(p.Bar) : -1);
+}
+
+void TGraphItem::ReadTime(TElementReader &r, TItemPoint &p)
+{
+    p.Time = r.ReadDouble();
+    p.TimeAnchored = true;
+    p.Placed = false;
+}
 
 void TGraphItem::MouseDown(TGraphArea &area, QPoint p)
 {
@@ -224,6 +326,7 @@ void TGraphItem::MouseDown(TGraphArea &area, QPoint p)
     case 2: SetState(ElementState::MovePoint2, true); break;
     default: SetState(ElementState::MovePoint1 | ElementState::MovePoint2, true); break;
     }
+    DragStarted();
 }
 
 void TGraphItem::MouseMove(TGraphArea &, QPoint p)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 
 #include <QPoint>
 #include <QRect>
@@ -8,6 +9,7 @@
 
 #include "chartdraw.h"
 #include "graphbase.h"
+#include "itempoint.h"
 
 class QPainter;
 class TGraphArea;
@@ -134,7 +136,7 @@ public:
 };
 
 // Base of the user's drawn items. Slots 7 handle under a point, 8 hook after
-// a view change.
+// a view change (places the points tied to a time again).
 class TGraphItem : public TDrawedElement {
 public:
     explicit TGraphItem(int typeId = GraphTypeId::GraphItem) : TDrawedElement(typeId) {}
@@ -153,6 +155,23 @@ public:
     virtual int HandleAt(QPoint p) const;
     // 8
     virtual void AfterViewChange();
+    // Snaps the points after the snap setting changed (the properties
+    // dialog). Base: nothing.
+    virtual void SnapHook();
+
+    // The points whose times the record carries (none for a horizontal line).
+    virtual std::span<TItemPoint> TimedPoints() { return {}; }
+    std::span<const TItemPoint> TimedPoints() const
+    {
+        return const_cast<TGraphItem *>(this)->TimedPoints();
+    }
+    // Every point can be drawn (none waits for its time to be placed).
+    bool Placed() const;
+    // Ties every point to its time on `series` (before the chart shows
+    // another series); the next view change places them on the new one.
+    void AnchorToTimes(const TSerData *series);
+    // Places the points tied to a time on the panel's series.
+    void ResolveTimes();
 
     // Placing: binds to the area's current indicator and takes its axis
     // (the area's right axis when unbound), then both points at the press.
@@ -167,5 +186,20 @@ public:
     void RestorePen(QPainter &painter) override;
 
 protected:
+    // Called when a drag of the attached item starts (flags already set).
+    virtual void DragStarted() {}
+    // Hit-test tolerance: pen width div 2 + 2 pixels.
+    int Tolerance() const { return PenWidth / 2 + 2; }
+    // A fractional bar as an unrounded pixel column of the owner axis.
+    double BarToPixel(double bar) const;
+    QPoint PixelOf(const TItemPoint &p) const;
+    // The point takes the bar and value under an area pixel.
+    void MoveTo(TItemPoint &p, QPoint pixel) const;
+    // Through the bound indicator, when snapping is on and it is bound.
+    void SnapPoint(TItemPoint &p) const;
+    void WriteTime(TElementWriter &w, const TItemPoint &p) const;
+    void ReadTime(TElementReader &r, TItemPoint &p);
+    const TSerData *PanelSeries() const;
+
     QPoint lastMouse;  // previous mouse point while placing or dragging
 };

@@ -12,16 +12,26 @@ TPatternMenager &TPatternMenager::Instance()
     return store;
 }
 
-void TPatternMenager::Apply(TGraphBase &element) const
+void TPatternMenager::Apply(TGraphBase &element)
 {
     const auto it = blocks.find(QString::number(element.TypeId));
     if (it == blocks.end())
         return;
-    TElementReader r(it->second);
+    // A block that does not load is dropped and the element keeps its
+    // built-in style: one damaged block must not spoil every new element.
+    TElementWriter before;
+    element.Save(before, false);
     try {
+        TElementReader r(it->second);
+        element.Load(r, false);
+        return;
+    } catch (const std::exception &) {
+    }
+    blocks.erase(it);
+    try {
+        TElementReader r(before.Data());
         element.Load(r, false);
     } catch (const std::exception &) {
-        // A damaged style leaves the element with what it read.
     }
 }
 
@@ -60,7 +70,7 @@ bool TPatternMenager::Deserialize(const QByteArray &bytes)
             if (!ok)
                 return false;
             const uint32_t length = r.ReadUInt32();
-            if (length > uint32_t(r.Remaining()))
+            if (length > MaxBlockSize || length > uint32_t(r.Remaining()))
                 return false;
             blocks[QString::number(id)] = r.ReadBytes(qsizetype(length));
         }

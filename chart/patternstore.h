@@ -15,9 +15,12 @@ public:
     // The process-wide store.
     static TPatternMenager &Instance();
 
+    // A style record is a few dozen bytes; a longer entry is damage.
+    static constexpr uint32_t MaxBlockSize = 64 * 1024;
+
     // Loads the stored style into the element when its type has one. A
-    // damaged block is ignored (what it set before the damage stays).
-    void Apply(TGraphBase &element) const;
+    // block that fails to load is dropped; the element keeps its own style.
+    void Apply(TGraphBase &element);
     // Stores the element's style for its type, replacing an older one.
     void Store(const TGraphBase &element);
     bool Has(int typeId) const;

@@ -82,6 +82,9 @@ public:
     void RequestChart(const QString &instrumentName, int timeframe);
     QList<TMChart *> Charts() const;
     TMChart *ActiveChart() const;
+    // The pattern file: the default styles of new chart elements, beside
+    // the INI file.
+    QString PatternFile() const;
     void RefreshCharts(uint32_t key);
     // The chart tools share one handler: tool codes 1 pointer, 2 zoom, 3..9
     // the drawn elements, 10 indicators (the catalogue entry IndicatorIndex).

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -22,10 +24,19 @@
 #include "serieslist.h"
 #include "shelllog.h"
 #include "translateform.h"
-#include "zoomelement.h"
+#include "itemfactory.h"
+
+QString TMainForm::PatternFile() const
+{
+    return QFileInfo(paths.IniFile).absoluteDir().filePath(QStringLiteral("kelvra.pat"));
+}
 
 void TMainForm::buildChartTools()
 {
+    // The styles saved as defaults for new elements: read once at start,
+    // written back at close (see closeCharts).
+    TPatternMenager::Instance().Clear();
+    TPatternMenager::Instance().LoadFile(PatternFile());
     chartContext.Series = series.get();
     chartContext.Ini = &ini;
     chartContext.Patterns = &TPatternMenager::Instance();
@@ -54,9 +65,6 @@ void TMainForm::buildChartTools()
     AfibbLine = tool(TExtraText::ToolFibRetracement, 9);
     Aind = tool(TExtraText::ToolIndicators, 10);
     Apointer->setChecked(true);
-    // The drawn elements come later: their tools are present and disabled.
-    for (QAction *a : {AHLine, AVLine, ALine, AfibArc, AFibFan, AfibTimeZone, AfibbLine})
-        a->setEnabled(false);
 
     // The indicator tool takes the entry chosen in the list; the shortcuts
     // choose theirs. Only the user's choice counts: filling the list or
@@ -146,10 +154,11 @@ void TMainForm::armTool(int code)
     chosen->setChecked(true);
     currentTool = code;
     switch (code) {
-    case 2: {
-        auto zoomElement = std::make_unique<TZoomElement>();
-        TPatternMenager::Instance().Apply(*zoomElement);
-        TPendingSlot::Set(std::move(zoomElement));
+    case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: {
+        std::unique_ptr<TGraphItem> element = CreateToolElement(code);
+        if (element)
+            TPatternMenager::Instance().Apply(*element);
+        TPendingSlot::Set(std::move(element));
         break;
     }
     case 10: {
@@ -216,6 +225,8 @@ void TMainForm::RefreshCharts(uint32_t key)
 
 void TMainForm::closeCharts(bool savePlacement)
 {
+    if (savePlacement && !TPatternMenager::Instance().SaveFile(PatternFile()))
+        qCDebug(lcShell).noquote() << "cannot write" << PatternFile();
     // The placement of each goes into the INI before the windows go; the
     // windows go before the series they show.
     for (TMChart *chart : Charts()) {

@@ -30,6 +30,8 @@
 #include "units.h"
 #include "widgetapp.h"
 #include "zoomelement.h"
+#include "fibbelements.h"
+#include "itemfactory.h"
 
 namespace {
 
@@ -352,4 +354,62 @@ TEST_F(ChartWindowTest, IndicatorPlacedThroughTheDialog)
     chart->Refresh();
     EXPECT_EQ(statuses, QStringList{QStringLiteral("TA: Internal error")});
     EXPECT_EQ(rsi->FirstComputed, -1);
+}
+
+// A drawing tool placed with the mouse: one attached item at the pressed
+// bars, snapped to the prices; a style stored as default reaches a new item
+// in another window; a timeframe switch keeps the item at its times.
+TEST_F(ChartWindowTest, DrawingToolPlacesAnItemThatKeepsItsTimes)
+{
+    TPatternMenager::Instance().Clear();
+    TMChart *chart = open(1, 3);
+    chart->Frame()->resize(700, 400);
+    QApplication::processEvents();
+    TChartPanelWidget *widget = chart->PanelWidget();
+    TChartPanel &panel = *chart->Panel();
+    TGraphArea *area = panel.Area(0);
+    const TAxisTransform &t = area->RightAxis->T;
+    const TSerData *s = panel.Series();
+    const int from = panel.FirstVisible + 10, to = panel.FirstVisible + 30;
+    const QPoint a = area->ToPanel(QPoint(t.BarToX(from), t.ValueToY(s->High()[from]) - 2));
+    const QPoint b = area->ToPanel(QPoint(t.BarToX(to), t.ValueToY(s->Low()[to]) + 2));
+
+    TPendingSlot::Set(CreateToolElement(9));
+    QTest::mousePress(widget, Qt::LeftButton, {}, a);
+    QTest::mouseMove(widget, (a + b) / 2);
+    QTest::mouseMove(widget, b);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, b);
+    EXPECT_TRUE(TPendingSlot::Empty());
+    ASSERT_EQ(area->Items.size(), 1u);
+    auto *fib = dynamic_cast<TFibbLine *>(area->Items[0].get());
+    ASSERT_TRUE(fib);
+    EXPECT_DOUBLE_EQ(fib->P1().Bar, from);
+    EXPECT_DOUBLE_EQ(fib->P1().Value, s->High()[from]);
+    EXPECT_DOUBLE_EQ(fib->P2().Bar, to);
+    EXPECT_DOUBLE_EQ(fib->P2().Value, s->Low()[to]);
+
+    fib->Color = 0x00FFFF;
+    TPatternMenager::Instance().Store(*fib);
+    TMChart *daily = open(1, 5);
+    daily->Frame()->resize(700, 400);
+    QApplication::processEvents();
+    TGraphArea *dailyArea = daily->Panel()->Area(0);
+    std::unique_ptr<TGraphItem> armed = CreateToolElement(9);
+    TPatternMenager::Instance().Apply(*armed);
+    TPendingSlot::Set(std::move(armed));
+    const QPoint c = dailyArea->ToPanel(QPoint(dailyArea->Width() / 3, dailyArea->Height() / 3));
+    QTest::mousePress(daily->PanelWidget(), Qt::LeftButton, {}, c);
+    QTest::mouseMove(daily->PanelWidget(), c + QPoint(40, 40));
+    QTest::mouseRelease(daily->PanelWidget(), Qt::LeftButton, {}, c + QPoint(40, 40));
+    ASSERT_EQ(dailyArea->Items.size(), 1u);
+    EXPECT_EQ(dailyArea->Items[0]->Color, 0x00FFFFu);
+    delete daily->Frame();
+
+    const double time = s->IndexToTime(from);
+    FillSeries(*series->FindOrCreate(1, 4), 100);
+    chart->Ashow4hour->trigger();
+    const TSerData *h4 = chart->Panel()->Series();
+    ASSERT_EQ(h4->Timeframe, 4);
+    EXPECT_DOUBLE_EQ(fib->P1().Bar, h4->TimeToIndex(time));
+    TPatternMenager::Instance().Clear();
 }

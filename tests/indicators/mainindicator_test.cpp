@@ -4,7 +4,10 @@
 
 #include "chartfixture.h"
 #include "elementstream.h"
+#include "hvlines.h"
 #include "mainindicator.h"
+#include "pendingslot.h"
+#include "simpleline.h"
 #include "units.h"
 
 namespace {
@@ -274,6 +277,55 @@ TEST(PriceStream, RecordRoundTripsEveryField)
     EXPECT_EQ(copy.ChartStyle, TMainIndicator::Candles);
     EXPECT_EQ(copy.FallingFill, ChartColors::Black);
     EXPECT_EQ(copy.DisplayName(), QStringLiteral("Price"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PriceSnap, DrawnLinesSnapToTheNearestPriceOfTheirBars)
+{
+    PriceChart c(8);
+    TGraphArea &area = c.area();
+    const int hiRow = c.t().ValueToY(c.series->High()[150]) - 1;
+    const int loRow = c.t().ValueToY(c.series->Low()[170]) + 1;
+    auto owned = std::make_unique<TSimpleLine>();
+    TSimpleLine *line = owned.get();
+    TPendingSlot::Set(std::move(owned));
+    c.panel->MouseDown(area.ToPanel(QPoint(c.t().BarToX(150) + 2, hiRow)));
+    c.panel->MouseUp(area.ToPanel(QPoint(c.t().BarToX(170) - 2, loRow)));
+    ASSERT_EQ(area.Items.size(), 1u);
+    EXPECT_EQ(line->Bound, c.price);
+    EXPECT_DOUBLE_EQ(line->P1().Bar, 150);
+    EXPECT_DOUBLE_EQ(line->P1().Value, c.series->High()[150]);
+
+    // Placing moved point 2 only at the press; a move takes it to bar 170.
+    line->SetState(ElementState::Selected, true);
+    line->SetState(ElementState::Dragging, true);
+    line->SetState(ElementState::MovePoint2, true);
+    line->SetPoint(QPoint(), QPoint(c.t().BarToX(170) - 2, loRow));
+    line->SetState(ElementState::Dragging, false);
+    EXPECT_DOUBLE_EQ(line->P2().Bar, 170);
+    EXPECT_DOUBLE_EQ(line->P2().Value, c.series->Low()[170]);
+
+    // Dragged as a whole, both points snap at their new bars.
+    const QPoint middle((c.t().BarToX(150) + c.t().BarToX(170)) / 2, (hiRow + loRow) / 2);
+    line->MouseDown(area, middle);
+    line->MouseMove(area, middle + QPoint(3 * 8, 0));
+    line->MouseUp(area, middle + QPoint(3 * 8, 0));
+    EXPECT_DOUBLE_EQ(line->P1().Bar, 153);
+    EXPECT_DOUBLE_EQ(line->P2().Bar, 173);
+    const double *o = c.series->Open(), *h = c.series->High(), *l = c.series->Low(), *cl = c.series->Close();
+    const auto isPrice = [&](int bar, double v) { return v == o[bar] || v == h[bar] || v == l[bar] || v == cl[bar]; };
+    EXPECT_TRUE(isPrice(153, line->P1().Value));
+    EXPECT_TRUE(isPrice(173, line->P2().Value));
+
+    // A horizontal line never snaps.
+    THLine hline;
+    hline.OwnerAxis = area.RightAxis.get();
+    hline.Bound = c.price;
+    hline.SetPoint(QPoint(), QPoint(10, hiRow));
+    EXPECT_DOUBLE_EQ(hline.Value, c.t().YToValue(hiRow));
 }
 
 } // namespace
