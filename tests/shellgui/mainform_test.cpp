@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -23,10 +25,12 @@
 #include "kelvra/ta_api.h"
 #include "languagetables.h"
 #include "mainform.h"
+#include "patternstore.h"
 #include "pendingslot.h"
 #include "periodindicators.h"
 #include "serdata.h"
 #include "serieslist.h"
+#include "simpleline.h"
 #include "statuspanel.h"
 #include "storedlogins.h"
 #include "testapp.h"
@@ -408,6 +412,13 @@ TEST_F(MainFormTest, ReportFolderIsRemembered)
 TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
 {
     storeLogin(true);
+    {
+        TPatternMenager styles;
+        TSimpleLine line;
+        line.Color = 0x00FFFF;
+        styles.Store(line);
+        ASSERT_TRUE(styles.SaveFile(QFileInfo(paths.IniFile).absoluteDir().filePath(QStringLiteral("kelvra.pat"))));
+    }
     auto form = open();
     form->show();
     ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
@@ -449,12 +460,36 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     EXPECT_FALSE(TPendingSlot::Empty());
     TPendingSlot::Clear();
     EXPECT_TRUE(form->Apointer->isChecked());
-    EXPECT_FALSE(form->ALine->isEnabled());  // the drawn elements come later
 
+    // A drawing tool arms its element with the style of the pattern file
+    // read at start; another tool replaces it; the next press places it.
+    form->AfibArc->trigger();
+    ASSERT_NE(TPendingSlot::Get(), nullptr);
+    EXPECT_EQ(TPendingSlot::Get()->TypeId, GraphTypeId::FibbArc);
+    form->ALine->trigger();
+    ASSERT_NE(TPendingSlot::Get(), nullptr);
+    EXPECT_EQ(TPendingSlot::Get()->TypeId, GraphTypeId::SimpleLine);
+    EXPECT_EQ(TPendingSlot::Get()->Color, 0x00FFFFu);
+    EXPECT_TRUE(form->ALine->isChecked());
+    chart->Frame()->resize(800, 500);
+    QApplication::processEvents();
+    const QPoint from = panel->Area(0)->ToPanel(QPoint(100, 60));
+    QTest::mousePress(chart->PanelWidget(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(chart->PanelWidget(), from + QPoint(80, 40));
+    QTest::mouseRelease(chart->PanelWidget(), Qt::LeftButton, {}, from + QPoint(80, 40));
+    ASSERT_EQ(panel->Area(0)->Items.size(), 1u);
+    EXPECT_EQ(panel->Area(0)->Items[0]->Color, 0x00FFFFu);
+    EXPECT_TRUE(form->Apointer->isChecked());
+
+    QFile::remove(form->PatternFile());
     form->close();
     TIniFile ini(paths.IniFile);
     EXPECT_FALSE(ini.ReadString(QStringLiteral("EURUSDM1"), QStringLiteral("geometry")).isEmpty());
     EXPECT_TRUE(form->Charts().isEmpty());
+    // The styles went back into the pattern file.
+    TPatternMenager saved;
+    ASSERT_TRUE(saved.LoadFile(form->PatternFile()));
+    EXPECT_TRUE(saved.Has(GraphTypeId::SimpleLine));
 }
 
 // The indicator tool: an RSI chosen in the toolbar's list and placed in a
