@@ -1,6 +1,7 @@
 #include "chartdraw.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 
 #include <QFontDatabase>
@@ -71,6 +72,21 @@ void drawSegment(QPainter &p, QPoint a, QPoint b)
         return;
     if (std::abs(a.x() - b.x()) <= 1 && std::abs(a.y() - b.y()) <= 1) {
         p.drawPoint(a);
+        return;
+    }
+    // A thin solid line along a row or a column is a one-pixel rectangle:
+    // the raster engine fills it as one span, where its line stroker hands
+    // out pixel by pixel (and farms long lines out to threads when they are
+    // inverted, which makes every mouse move of a dragged item slow).
+    const QPen &pen = p.pen();
+    if ((a.x() == b.x() || a.y() == b.y()) && pen.style() == Qt::SolidLine && pen.widthF() <= 1 &&
+        pen.brush().style() == Qt::SolidPattern && !p.testRenderHint(QPainter::Antialiasing)) {
+        // The pixels of the flat-capped line: from the smaller end up to,
+        // not including, the larger one, whichever way it was drawn.
+        const QRect r = a.y() == b.y()
+            ? QRect(std::min(a.x(), b.x()), a.y(), std::abs(a.x() - b.x()), 1)
+            : QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(a.y() - b.y()));
+        p.fillRect(r, pen.color());
         return;
     }
     p.drawLine(a, b);

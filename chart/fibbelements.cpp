@@ -62,8 +62,11 @@ void TFibbLine::Draw(QPainter &painter, const TGraphArea &area)
     const QFontMetrics fm(painter.font());
     for (double level : RetracementLevels) {
         const int y = LevelRow(level);
+        // The inverting pen of a drag stays solid: a dotted line inverted
+        // pixel by pixel costs many times a solid one on every mouse move.
         QPen levelPen = pen;
-        levelPen.setStyle(level == 0 || level == 1.0 ? Qt::SolidLine : toQtPenStyle(2));
+        const bool solid = level == 0 || level == 1.0 || Has(ElementState::Dragging);
+        levelPen.setStyle(solid ? Qt::SolidLine : toQtPenStyle(2));
         painter.setPen(levelPen);
         drawSegment(painter, x, y, area.Width(), y);
         if (labels) {

@@ -189,7 +189,8 @@ void TFibbZone::Draw(QPainter &painter, const TGraphArea &area)
     PreparePen(painter);
     const QPen pen = painter.pen();
     QPen dotted = pen;
-    dotted.setStyle(toQtPenStyle(2));
+    if (!Has(ElementState::Dragging))  // the inverting pen stays solid
+        dotted.setStyle(toQtPenStyle(2));
     painter.setPen(dotted);
     drawSegment(painter, columns.front(), 0, columns.front(), area.Height());
     painter.setPen(pen);

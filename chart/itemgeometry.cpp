@@ -41,11 +41,13 @@ void DrawHandles(QPainter &painter, std::initializer_list<QPoint> centres)
 
 QRegion SegmentBand(QPoint a, QPoint b, int pad)
 {
-    constexpr int Chunk = 16;
+    // Longer pieces mean fewer rectangles to blit, shorter ones fewer
+    // pixels; 64 keeps a screen-wide diagonal at a few dozen small ones.
+    constexpr int Chunk = 64;
     const int64_t dx = int64_t(b.x()) - a.x(), dy = int64_t(b.y()) - a.y();
     const int64_t major = std::max(std::llabs(dx), std::llabs(dy));
     QRegion band;
-    if (major <= Chunk) {
+    if (major <= Chunk || dx == 0 || dy == 0) {
         band += QRect(a, b).normalized().adjusted(-pad, -pad, pad + 1, pad + 1);
         return band;
     }

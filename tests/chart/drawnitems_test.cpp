@@ -540,3 +540,33 @@ TEST(PatternStore, DrawnItemStylesGoToNewItemsAndThroughTheFile)
 }
 
 } // namespace
+
+namespace {
+
+// Rows and columns are filled as rectangles: the same pixels as the flat-
+// capped line, in either direction, plain or inverting.
+TEST(ChartDraw, SegmentsAlongRowsAndColumnsMatchTheLineStroker)
+{
+    EnsureGuiApp();
+    const QPoint ends[][2] = {{{5, 10}, {60, 10}}, {{60, 12}, {5, 12}}, {{7, 3}, {7, 50}}, {{9, 50}, {9, 3}}};
+    for (const bool invert : {false, true}) {
+        for (const auto &e : ends) {
+            QImage byRect(70, 60, QImage::Format_RGB32), byLine(70, 60, QImage::Format_RGB32);
+            byRect.fill(Qt::darkGreen);
+            byLine.fill(Qt::darkGreen);
+            QPainter r(&byRect), l(&byLine);
+            for (QPainter *p : {&r, &l}) {
+                p->setPen(chartPen(ChartColors::White));
+                if (invert)
+                    p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            }
+            drawSegment(r, e[0], e[1]);
+            l.drawLine(e[0], e[1]);
+            r.end();
+            l.end();
+            EXPECT_EQ(byRect, byLine) << e[0].x() << "," << e[0].y() << " - " << e[1].x() << "," << e[1].y();
+        }
+    }
+}
+
+} // namespace
