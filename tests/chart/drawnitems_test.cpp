@@ -260,6 +260,13 @@ TEST(DrawnItems, VerticalLineOutsideItsAreaOnlyWhenAskedAndVisibleWhileDragged)
     // The overlay repaints thin strips, not whole areas.
     EXPECT_LT(f.panel->OverlayRect().width(), 10);
     f.panel->MouseUp(QPoint(newX, press.y()));
+
+    // Delete takes it out of its area and of the list drawn everywhere.
+    EXPECT_TRUE(f.panel->KeyPress(Qt::Key_Delete));
+    EXPECT_TRUE(f.area().Items.empty());
+    EXPECT_TRUE(f.panel->EverywhereItems().empty());
+    EXPECT_EQ(f.panel->Selected(), nullptr);
+    f.panel->Render();
 }
 
 TEST(DrawnItems, PlacedLineBelongsToTheAreaPressedAndItsCurrentIndicator)
