@@ -446,6 +446,14 @@ TGraphArea *TChartPanel::AppendArea(std::unique_ptr<TGraphArea> area)
     return raw;
 }
 
+void TChartPanel::Loaded()
+{
+    updateScrollBar(false);
+    Layout();
+    Recalculate();
+    Repaint();
+}
+
 TGraphArea *TChartPanel::AddArea()
 {
     auto area = std::make_unique<TGraphArea>(this);

@@ -187,6 +187,9 @@ public:
     TGraphIndicator *PriceIndicator() const;
     // Appends an area built elsewhere (loading), with its splitter.
     TGraphArea *AppendArea(std::unique_ptr<TGraphArea> area);
+    // A stored chart was loaded into this empty panel: the view stands as
+    // stored (scroll bar, layout, indicators computed) and it repaints.
+    void Loaded();
 
     // ---- selection and the parts under the mouse
     TDrawedElement *Selected() const { return selected; }

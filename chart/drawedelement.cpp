@@ -38,8 +38,8 @@ void TDrawedElement::Load(TElementReader &r, bool full)
 {
     TGraphBase::Load(r, full);
     Color = r.ReadUInt32();
-    PenStyle = r.ReadByte();
-    PenWidth = r.ReadInt32();
+    PenStyle = ClampPenStyle(r.ReadByte());
+    PenWidth = ClampPenWidth(r.ReadInt32());
 }
 
 bool TDrawedElement::HitTest(double, double) const
@@ -300,7 +300,7 @@ void TGraphItem::WriteTime(TElementWriter &w, const TItemPoint &p) const
 
 void TGraphItem::ReadTime(TElementReader &r, TItemPoint &p)
 {
-    p.Time = r.ReadDouble();
+    p.Time = r.ReadFiniteDouble();
     p.TimeAnchored = true;
     p.Placed = false;
 }

@@ -87,6 +87,13 @@ public:
     const TAxisTransform *Transform() const;
 
     QPen OwnPen() const { return chartPen(Color, PenStyle, PenWidth); }
+
+    // What a record may carry: styles 0 (solid) to 5 (none), widths 1 to
+    // 20; anything else read from a record is damage and is brought back
+    // into range.
+    static constexpr int MaxPenWidth = 20;
+    static uint8_t ClampPenStyle(uint8_t style) { return style <= 5 ? style : 0; }
+    static int32_t ClampPenWidth(int32_t width) { return width < 1 ? 1 : width > MaxPenWidth ? MaxPenWidth : width; }
 };
 
 // Base of the indicators: the price and the computed ones. Slots 7 reset,

@@ -1,5 +1,6 @@
 #include "elementstream.h"
 
+#include <cmath>
 #include <cstring>
 
 #include <QtEndian>
@@ -67,6 +68,14 @@ double TElementReader::ReadDouble()
     pos += 8;
     double v;
     std::memcpy(&v, &bits, 8);
+    return v;
+}
+
+double TElementReader::ReadFiniteDouble()
+{
+    const double v = ReadDouble();
+    if (!std::isfinite(v))
+        throw EChartLoadError();
     return v;
 }
 

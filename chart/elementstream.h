@@ -40,6 +40,8 @@ public:
     int32_t ReadInt32();
     uint32_t ReadUInt32();
     double ReadDouble();
+    // A number that must be one: not-a-number or infinite raises.
+    double ReadFiniteDouble();
     QByteArray ReadBytes(qsizetype n);
     // The next int32 without consuming it (the type id of the next record).
     int32_t PeekInt32() const;

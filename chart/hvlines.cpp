@@ -29,7 +29,7 @@ void THLine::Load(TElementReader &r, bool full)
 {
     TGraphItem::Load(r, full);
     if (full)
-        Value = r.ReadDouble();
+        Value = r.ReadFiniteDouble();
 }
 
 int THLine::Row() const

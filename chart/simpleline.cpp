@@ -41,7 +41,7 @@ void TSimpleLine::Load(TElementReader &r, bool full)
         return;
     for (TItemPoint &p : Points) {
         ReadTime(r, p);
-        p.Value = r.ReadDouble();
+        p.Value = r.ReadFiniteDouble();
     }
     ResolveTimes();
 }

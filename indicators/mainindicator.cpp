@@ -153,6 +153,8 @@ void TMainIndicator::Load(TElementReader &r, bool full)
     FallingFill = r.ReadUInt32();
     RisingFill = r.ReadUInt32();
     ChartStyle = r.ReadByte();
+    if (ChartStyle > Points)
+        ChartStyle = Candles;
 }
 
 void TMainIndicator::ResetDefaults()

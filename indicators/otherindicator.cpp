@@ -88,17 +88,37 @@ void TOtherIndicator::Load(TElementReader &r, bool full)
 {
     TGraphIndicator::Load(r, full);
     LevelColor = r.ReadUInt32();
-    LevelStyle = r.ReadByte();
-    LevelWidth = r.ReadInt32();
+    LevelStyle = ClampPenStyle(r.ReadByte());
+    LevelWidth = ClampPenWidth(r.ReadInt32());
     const int32_t count = r.ReadInt32();
     if (count < 0 || count > r.Remaining() / 8)
         throw EChartLoadError();
     std::vector<double> levels(static_cast<size_t>(count));
     for (double &level : levels)
-        level = r.ReadDouble();
+        level = r.ReadFiniteDouble();
     Levels = std::move(levels);
-    if (full)
+    if (full) {
         LoadParameters(r);
+        clampParameters();
+    }
+}
+
+void TOtherIndicator::clampParameters()
+{
+    // Stored parameters go through the same limits the properties dialog
+    // enforces: a damaged period must not reach the computation.
+    for (int i = 1; i <= ParamCount(); ++i) {
+        TParamDescriptor d;
+        if (!ParamDescriptor(i, d))
+            continue;
+        if (d.IntValue)
+            *d.IntValue = std::clamp(*d.IntValue, d.Minimum, d.Maximum);
+        if (d.RealValue) {
+            if (!std::isfinite(*d.RealValue))
+                throw EChartLoadError();
+            *d.RealValue = std::clamp(*d.RealValue, double(d.Minimum), double(d.Maximum));
+        }
+    }
 }
 
 void TOtherIndicator::SaveParameters(TElementWriter &) const {}

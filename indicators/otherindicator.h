@@ -74,6 +74,7 @@ protected:
     const double *Close() const;
 
 private:
+    void clampParameters();
     void freeBuffers();
     bool lineHits(const double *values, double y, double bar) const;
 

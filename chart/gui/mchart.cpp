@@ -8,12 +8,17 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QtEndian>
 
 #include "barfile.h"
 #include "catalogue.h"
 #include "chartpanel.h"
 #include "chartpanelwidget.h"
+#include "chartstate.h"
+#include "elementstream.h"
 #include "frmchoise.h"
 #include "inifile.h"
 #include "languagetables.h"
@@ -21,6 +26,7 @@
 #include "otherindicator.h"
 #include "serdata.h"
 #include "serieslist.h"
+#include "sixbittext.h"
 
 namespace {
 
@@ -39,7 +45,8 @@ bool usableSectionName(const QString &name)
 
 } // namespace
 
-TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *parent)
+TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *parent,
+                 std::optional<QByteArrayView> record)
     : TFrmParam(nullptr, parent), context(std::move(ctx))
 {
     Timeframe = p->Timeframe;
@@ -49,7 +56,11 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
     series = context.Series ? context.Series->FindOrCreate(InstrumentId, Timeframe) : nullptr;
     InstrumentName = series ? series->InstrumentName : QString();
 
-    auto panel = std::make_unique<TChartPanel>(series, [] { return MakeMainIndicator(); }, context.Patterns);
+    // A stored chart is loaded into an empty panel; a new one starts with
+    // the price on its own.
+    auto panel = std::make_unique<TChartPanel>(series, [] { return MakeMainIndicator(); }, context.Patterns,
+                                               record ? TChartPanel::Creation::Empty
+                                                      : TChartPanel::Creation::NewChart);
     panel->ConfirmDelete = [this](const QString &name) {
         const QString question = QStringLiteral("Are you sure to delete \"%1\"?").arg(name);
         if (context.Confirm)
@@ -70,10 +81,14 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
         if (context.ShowStatus)
             context.ShowStatus(text);
     };
-    panelWidget = new TChartPanelWidget(std::move(panel), this);
+    if (record)
+        loadRecord(panel, *record);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(panelWidget);
+    if (panel) {
+        panelWidget = new TChartPanelWidget(std::move(panel), this);
+        layout->addWidget(panelWidget);
+    }
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -81,12 +96,95 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
     resize(614, 274);
 
     buildActions();
-    panelWidget->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(panelWidget, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { pm->popup(panelWidget->mapToGlobal(at)); });
+    if (panelWidget) {
+        panelWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(panelWidget, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint &at) { pm->popup(panelWidget->mapToGlobal(at)); });
+    }
     Retranslate();
     updateCaption();
-    panelWidget->Refresh();
+    if (panelWidget)
+        panelWidget->Refresh();
+}
+
+void TMChart::loadRecord(std::unique_ptr<TChartPanel> &panel, QByteArrayView record)
+{
+    try {
+        storedWindow = LoadChart(*panel, record);
+        panel->Loaded();
+    } catch (const std::exception &e) {
+        // The window stays, empty, with the message; its stored value is
+        // written back as it was, so nothing of it is lost.
+        panel.reset();
+        const QString text = QString::fromUtf8(e.what());
+        QTimer::singleShot(0, this, [this, text] {
+            if (context.ShowError)
+                context.ShowError(this, text);
+            else
+                QMessageBox::critical(this, windowTitle(), text);
+        });
+    }
+}
+
+TMChart *TMChart::Restore(QMdiArea *mdi, const QString &text, const TChartContext &context)
+{
+    const std::vector<uint8_t> bytes = DecodeSixBitText(text.toStdString());
+    if (bytes.size() < StateHeaderSize)
+        return nullptr;
+    const auto int32At = [&](size_t at) { return qFromLittleEndian<qint32>(bytes.data() + at); };
+    const int timeframe = int32At(8);
+    const int instrumentId = int32At(12);
+    // The Tag is recomputed: the window's key is its instrument and timeframe.
+    if (timeframe < 1 || timeframe > 6 || instrumentId <= 0)
+        return nullptr;
+    const int key = TCurrencyParam::KeyOf(instrumentId, timeframe);
+    for (TMChart *other : Charts(mdi))
+        if (other->Tag() == key)
+            return nullptr;  // a second value for the same chart
+    const QByteArrayView record(reinterpret_cast<const char *>(bytes.data()) + StateHeaderSize,
+                                qsizetype(std::min<size_t>(bytes.size() - StateHeaderSize, MaxRecordSize)));
+    auto *chart = new TMChart(std::make_unique<TCurrencyParam>(instrumentId, timeframe), context, nullptr, record);
+    if (chart->InstrumentName.isEmpty()) {
+        delete chart;
+        return nullptr;
+    }
+    chart->restoreText = text;
+    QMdiSubWindow *frame = mdi->addSubWindow(chart);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    const QRect screen = mdi->screen() ? mdi->screen()->availableGeometry() : QRect(0, 0, 4096, 4096);
+    const TChartWindowState &w = chart->storedWindow;
+    if (w.Width >= 100 && w.Height >= 60)
+        frame->resize(std::min(int(w.Width), screen.width()), std::min(int(w.Height), screen.height()));
+    else
+        frame->resize(chart->size());
+    chart->RestorePlacement();
+    if (w.WindowState == 2)
+        frame->showMaximized();
+    else if (w.WindowState == 1)
+        frame->showMinimized();
+    else
+        frame->show();
+    return chart;
+}
+
+QString TMChart::SaveState() const
+{
+    // A record that did not load goes back exactly as it came.
+    if (!panelWidget)
+        return restoreText;
+    QByteArray bytes(StateHeaderSize, '\0');
+    qToLittleEndian<qint32>(Tag(), bytes.data());
+    qToLittleEndian<qint32>(Timeframe, bytes.data() + 8);
+    qToLittleEndian<qint32>(InstrumentId, bytes.data() + 12);
+    TChartWindowState window;
+    if (QMdiSubWindow *frame = Frame()) {
+        window.WindowState = frame->isMaximized() ? 2 : frame->isMinimized() ? 1 : 0;
+        const QRect g = window.WindowState ? frame->normalGeometry() : frame->geometry();
+        window.Height = g.height();
+        window.Width = g.width();
+    }
+    bytes += SaveChart(*Panel(), window);
+    return QString::fromStdString(EncodeSixBitText(std::vector<uint8_t>(bytes.begin(), bytes.end())));
 }
 
 TMChart::~TMChart() = default;
@@ -129,8 +227,14 @@ void TMChart::buildActions()
         pm->addAction(a);
         return a;
     };
-    ActionZoomIn = add(2, [this] { Panel()->ZoomIn(); });
-    ActionZoomOut = add(3, [this] { Panel()->ZoomOut(); });
+    ActionZoomIn = add(2, [this] {
+        if (Panel())
+            Panel()->ZoomIn();
+    });
+    ActionZoomOut = add(3, [this] {
+        if (Panel())
+            Panel()->ZoomOut();
+    });
     pm->addSeparator();
     // The series holds bids only: the other price views have nothing to show.
     ActionViewAsk = add(82, [] {});
@@ -155,7 +259,10 @@ void TMChart::buildActions()
     AShowDay = timeframe(40, 5);
     AShowWeek = timeframe(60, 6);
     pm->addSeparator();
-    ActionToClipBoard = add(54, [this] { QGuiApplication::clipboard()->setImage(panelWidget->ChartImage()); });
+    ActionToClipBoard = add(54, [this] {
+        if (panelWidget)
+            QGuiApplication::clipboard()->setImage(panelWidget->ChartImage());
+    });
     addActions(pm->actions());
     updateTimeframeActions();
 }
@@ -210,10 +317,12 @@ bool TMChart::SwitchTimeframe(int timeframe)
     InstrumentName = series ? series->InstrumentName : QString();
     // Each indicator gives its buffers back to the old series and is
     // computed on the new one.
-    Panel()->SetSeries(series);
+    if (panelWidget) {
+        Panel()->SetSeries(series);
+        panelWidget->Refresh();
+    }
     updateCaption();
     updateTimeframeActions();
-    panelWidget->Refresh();
     return true;
 }
 

@@ -2,7 +2,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include <QByteArrayView>
+
+#include "chartstate.h"
 #include "frmparam.h"
 
 class QAction;
@@ -28,6 +32,9 @@ struct TChartContext {
     std::function<int(QWidget *parent)> ChoosePlacement;
     // The main window's status text (an indicator that cannot be computed).
     std::function<void(const QString &text)> ShowStatus;
+    // An error box (a stored chart that cannot be loaded); a message box by
+    // default.
+    std::function<void(QWidget *parent, const QString &text)> ShowError;
 };
 
 // The chart of one instrument at one timeframe, a child window of the main
@@ -36,12 +43,26 @@ struct TChartContext {
 class TMChart : public TFrmParam {
     Q_OBJECT
 public:
-    TMChart(std::unique_ptr<TCurrencyParam> param, TChartContext context, QWidget *parent = nullptr);
+    // A stored chart record (see chartstate.h) rebuilds the panel; without
+    // one the chart starts new.
+    TMChart(std::unique_ptr<TCurrencyParam> param, TChartContext context, QWidget *parent = nullptr,
+            std::optional<QByteArrayView> record = std::nullopt);
     ~TMChart() override;
 
     // Brings forward the window of that instrument and timeframe, or opens one.
     static TMChart *Open(QMdiArea *mdi, int instrumentId, int timeframe, const TChartContext &context);
     static QList<TMChart *> Charts(QMdiArea *mdi);
+
+    // The saved state of a chart window as kept in the INI file: 20 bytes of
+    // header (Tag, timeframe and instrument at 0, 8 and 12) and the chart
+    // record, in the 6-bit text encoding.
+    static constexpr size_t StateHeaderSize = 20;
+    static constexpr size_t MaxRecordSize = 16 * 1024 * 1024;
+    QString SaveState() const;
+    // Opens the window a saved state describes; nothing when the text is too
+    // short, names no known instrument or a chart already open. A record
+    // that does not load leaves the window open and empty, with a message.
+    static TMChart *Restore(QMdiArea *mdi, const QString &text, const TChartContext &context);
 
     int Timeframe = 0;
     int InstrumentId = 0;
@@ -75,10 +96,13 @@ protected:
 
 private:
     void buildActions();
+    void loadRecord(std::unique_ptr<TChartPanel> &panel, QByteArrayView record);
     void updateCaption();
     void updateTimeframeActions();
 
     TChartContext context;
+    TChartWindowState storedWindow;
+    QString restoreText;  // the value this window was restored from
     TSerData *series = nullptr;
     TChartPanelWidget *panelWidget = nullptr;
     QActionGroup *timeframes = nullptr;

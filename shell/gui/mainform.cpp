@@ -368,6 +368,7 @@ void TMainForm::FirstActivation()
         return;
     firstActivationDone = true;
     ApplyDefaultLayout();  // the layout is not stored yet
+    restoreCharts();
     logins.LoadLogins(ini);
     bool loginNow = logins.SavedAccount > 0 && !logins.SavedPassword.isEmpty();
     if (commandLineLogin) {

@@ -158,6 +158,9 @@ private:
     void buildChartTools();
     void retranslateChartTools();
     void openRequestedChart();
+    // Chart windows: the list kept in the INI file (section "LT1") is read
+    // at the first activation and written at close.
+    void restoreCharts();
     void closeCharts(bool savePlacement);
     void armTool(int code);
     bool loadKey(TKeyRecord &key, bool retry);

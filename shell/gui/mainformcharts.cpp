@@ -223,10 +223,33 @@ void TMainForm::RefreshCharts(uint32_t key)
             chart->Refresh();
 }
 
+namespace {
+const QString kChartListSection = QStringLiteral("LT1");
+} // namespace
+
+void TMainForm::restoreCharts()
+{
+    for (const auto &[key, value] : ini.SectionValues(kChartListSection))
+        TMChart::Restore(mdi, value, chartContext);
+}
+
 void TMainForm::closeCharts(bool savePlacement)
 {
-    if (savePlacement && !TPatternMenager::Instance().SaveFile(PatternFile()))
-        qCDebug(lcShell).noquote() << "cannot write" << PatternFile();
+    if (savePlacement) {
+        if (!TPatternMenager::Instance().SaveFile(PatternFile()))
+            qCDebug(lcShell).noquote() << "cannot write" << PatternFile();
+        // Under its index among the child windows, the front one 0; from
+        // the back to the front, so the front one is opened last next time.
+        // Every value is built before the old list goes.
+        const QList<QMdiSubWindow *> stacked = mdi->subWindowList(QMdiArea::StackingOrder);
+        QList<std::pair<QString, QString>> values;
+        for (qsizetype i = 0; i < stacked.size(); ++i)
+            if (auto *chart = qobject_cast<TMChart *>(stacked[i]->widget()))
+                values.emplace_back(QString::number(stacked.size() - 1 - i), chart->SaveState());
+        ini.EraseSection(kChartListSection);
+        for (const auto &[key, value] : values)
+            ini.WriteString(kChartListSection, key, value);
+    }
     // The placement of each goes into the INI before the windows go; the
     // windows go before the series they show.
     for (TMChart *chart : Charts()) {
