@@ -32,6 +32,9 @@
 #include "zoomelement.h"
 #include "fibbelements.h"
 #include "itemfactory.h"
+#include "simpleline.h"
+#include "sixbittext.h"
+#include <QtEndian>
 
 namespace {
 
@@ -412,4 +415,56 @@ TEST_F(ChartWindowTest, DrawingToolPlacesAnItemThatKeepsItsTimes)
     ASSERT_EQ(h4->Timeframe, 4);
     EXPECT_DOUBLE_EQ(fib->P1().Bar, h4->TimeToIndex(time));
     TPatternMenager::Instance().Clear();
+}
+
+// A chart window's saved state opens it again as it was; a value that
+// cannot be a chart opens nothing; a record that does not load leaves the
+// window open and empty, and its value goes back unchanged.
+TEST_F(ChartWindowTest, SavedStateReopensTheWindowAndKeepsBadValues)
+{
+    TMChart *chart = open(1, 3);
+    chart->Frame()->resize(650, 330);
+    auto line = std::make_unique<TSimpleLine>();
+    line->P1().SetBar(250);
+    line->P2().SetBar(270);
+    chart->Panel()->AttachItem(chart->Panel()->Area(0), std::move(line), false);
+    chart->Panel()->ZoomTo(200, 60);
+    const QString text = chart->SaveState();
+    delete chart->Frame();
+
+    TMChart *back = TMChart::Restore(&mdi, text, context);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Tag(), (3 << 16) | 1);
+    EXPECT_EQ(back->windowTitle(), QStringLiteral("EURUSD, H1"));
+    EXPECT_EQ(back->Frame()->size(), QSize(650, 330));
+    ASSERT_EQ(back->Panel()->Area(0)->Items.size(), 1u);
+    EXPECT_EQ(back->Panel()->FirstVisible, 200);
+    EXPECT_EQ(back->SaveState(), text);
+    EXPECT_EQ(TMChart::Restore(&mdi, text, context), nullptr);  // already open
+
+    const auto encode = [](QByteArray bytes) {
+        return QString::fromStdString(EncodeSixBitText(std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    };
+    const auto header = [](qint32 timeframe, qint32 instrument) {
+        QByteArray h(20, '\0');
+        qToLittleEndian<qint32>(timeframe, h.data() + 8);
+        qToLittleEndian<qint32>(instrument, h.data() + 12);
+        return h;
+    };
+    EXPECT_EQ(TMChart::Restore(&mdi, encode(header(3, 1).left(19)), context), nullptr);
+    EXPECT_EQ(TMChart::Restore(&mdi, encode(header(9, 1) + "GR01"), context), nullptr);
+    EXPECT_EQ(TMChart::Restore(&mdi, encode(header(3, 3) + "GR01"), context), nullptr);  // no such instrument
+
+    QStringList errors;
+    context.ShowError = [&](QWidget *, const QString &t) { errors << t; };
+    const QString bad = encode(header(4, 1) + "GR02 from a later version");
+    TMChart *broken = TMChart::Restore(&mdi, bad, context);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->Panel(), nullptr);
+    EXPECT_EQ(broken->windowTitle(), QStringLiteral("EURUSD, H4"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !errors.isEmpty(); }, 5000));
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Invalid file")});
+    EXPECT_EQ(broken->SaveState(), bad);
+    broken->AShowDay->trigger();  // nothing to show it in, nothing breaks
+    broken->ActionZoomIn->trigger();
 }
