@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "catalogue.h"
+#include "chartstate.h"
 #include "chartpanel.h"
 #include "fibbelements.h"
 #include "mainindicator.h"
@@ -155,6 +156,51 @@ void dragItem(benchmark::State &state)
     }
     item->MouseUp(area, area.ToArea(mouse));
 }
+
+// Start-up with ten stored charts of five indicators each on 5,000-bar
+// series: every record loaded into an empty panel, computed, laid out and
+// painted once (what the main window does from reading its chart list to
+// the last chart on the screen).
+void BM_RestoreTenCharts(benchmark::State &state)
+{
+    app();
+    const auto factory = [](int id) -> std::unique_ptr<TDrawedElement> {
+        if (id >= GraphTypeId::FirstCatalogue)
+            return CreateIndicator(id - GraphTypeId::FirstCatalogue);
+        return nullptr;
+    };
+    std::vector<std::unique_ptr<TSerData>> series;
+    std::vector<QByteArray> records;
+    for (int i = 0; i < 10; ++i) {
+        series.push_back(makeSeries(5000));
+        TPatternMenager patterns;
+        TChartPanel panel(series.back().get(), MakeMainIndicator, &patterns);
+        panel.SetClientSize(QSize(900, 500));
+        for (int n : {0, 3})
+            panel.AttachIndicator(panel.Area(0), CreateIndicator(n), 0);
+        for (int n : {22, 29, 30})
+            panel.AttachIndicator(panel.AddArea(), CreateIndicator(n), 0);
+        panel.Refresh();
+        records.push_back(SaveChart(panel, {0, 500, 900}));
+    }
+    QImage image(900, 500, QImage::Format_RGB32);
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<TChartPanel>> panels;
+        for (int i = 0; i < 10; ++i) {
+            auto panel = std::make_unique<TChartPanel>(series[size_t(i)].get(), MakeMainIndicator, nullptr,
+                                                       TChartPanel::Creation::Empty);
+            panel->SetElementFactory(factory);
+            panel->SetClientSize(QSize(900, 500));
+            LoadChart(*panel, records[size_t(i)]);
+            panel->Loaded();
+            QPainter p(&image);
+            panel->Paint(p);
+            panels.push_back(std::move(panel));
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_RestoreTenCharts)->Unit(benchmark::kMillisecond);
 
 void BM_DragLineMove(benchmark::State &state) { dragItem<TSimpleLine>(state); }
 BENCHMARK(BM_DragLineMove)->Unit(benchmark::kMicrosecond);

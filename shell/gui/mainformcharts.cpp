@@ -41,6 +41,12 @@ void TMainForm::buildChartTools()
     chartContext.Ini = &ini;
     chartContext.Patterns = &TPatternMenager::Instance();
     chartContext.ShowStatus = [this](const QString &text) { ShowStatus(text); };
+    chartContext.ShowError = [this](QWidget *parent, const QString &text) {
+        if (ShowError)
+            ShowError(text);
+        else
+            QMessageBox::critical(parent, windowTitle(), text);
+    };
     TMainIndicator::SetDefaultServerTime([this] { return qint32(state->Lists().SysVars.ServerTime); });
 
     alTool = new QActionGroup(this);
