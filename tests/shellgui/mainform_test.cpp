@@ -31,6 +31,12 @@
 #include "serdata.h"
 #include "serieslist.h"
 #include "simpleline.h"
+#include "sixbittext.h"
+#include "barfile.h"
+#include "catalogue.h"
+#include "elementstream.h"
+#include "otherindicator.h"
+#include <QtEndian>
 #include "statuspanel.h"
 #include "storedlogins.h"
 #include "testapp.h"
@@ -588,4 +594,103 @@ TEST_F(MainFormTest, IndicatorOnALiveChartFollowsTheTicks)
     EXPECT_EQ(panel(*form, 1), QStringLiteral("TA: Internal error"));
     EXPECT_TRUE(errors.isEmpty());
     form->close();
+}
+
+// Chart windows come back after a restart with their indicators and lines;
+// a stored value that does not load survives restarts unchanged; a chart
+// whose bars are gone keeps its line's times.
+TEST_F(MainFormTest, ChartsComeBackAfterARestart)
+{
+    storeLogin(true);
+    qint32 eurusd = 0;
+    double lineTime = 0;
+    {
+        auto form = open();
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
+        eurusd = form->State().Lists().Instruments.IdByName(QStringLiteral("EURUSD"));
+        const qint32 gbpusd = form->State().Lists().Instruments.IdByName(QStringLiteral("GBPUSD"));
+        TMChart *hourly = form->OpenChart(eurusd, 3);
+        TMChart *minute = form->OpenChart(gbpusd, 1);
+        ASSERT_TRUE(hourly && minute);
+        ASSERT_TRUE(WaitUntil([&] { return hourly->Series()->Count() > 100 && minute->Series()->Count() > 100; }));
+        TChartPanel *panel = hourly->Panel();
+        panel->AttachIndicator(panel->AddArea(), CreateIndicator(22), 0);
+        auto line = std::make_unique<TSimpleLine>();
+        const int last = hourly->Series()->Last;
+        line->P1().SetBar(last - 20);
+        line->P1().Value = 1.1;
+        line->P2().SetBar(last - 5);
+        line->P2().Value = 1.2;
+        lineTime = hourly->Series()->IndexToTime(last - 20);
+        panel->AttachItem(panel->Area(0), std::move(line));
+        form->close();
+    }
+    QByteArray badBytes(20, '\0');
+    qToLittleEndian<qint32>(5, badBytes.data() + 8);
+    qToLittleEndian<qint32>(eurusd, badBytes.data() + 12);
+    badBytes += "GR99";
+    const QString bad = QString::fromStdString(EncodeSixBitText(std::vector<uint8_t>(badBytes.begin(), badBytes.end())));
+    {
+        TIniFile ini(paths.IniFile);
+        ASSERT_EQ(ini.SectionValues(QStringLiteral("LT1")).size(), 2);
+        ini.WriteString(QStringLiteral("LT1"), QStringLiteral("9"), bad);
+        ASSERT_TRUE(ini.Save());
+    }
+    const auto lineOf = [](TMChart *chart) -> TSimpleLine * {
+        TChartPanel *p = chart ? chart->Panel() : nullptr;
+        if (!p || p->Area(0)->Items.empty())
+            return nullptr;
+        return dynamic_cast<TSimpleLine *>(p->Area(0)->Items[0].get());
+    };
+    const auto chartOf = [](TMainForm &form, int key) -> TMChart * {
+        for (TMChart *c : form.Charts())
+            if (c->Tag() == key && c->Panel())
+                return c;
+        return nullptr;
+    };
+    for (const bool dealerUp : {true, false}) {
+        SCOPED_TRACE(dealerUp);
+        errors.clear();
+        auto form = open();
+        form->show();
+        ASSERT_TRUE(WaitUntil([&] { return !errors.isEmpty(); }));
+        EXPECT_EQ(errors, QStringList{QStringLiteral("Invalid file")});
+        EXPECT_EQ(form->Charts().size(), 3);
+        TMChart *hourly = chartOf(*form, (3 << 16) | eurusd);
+        ASSERT_NE(hourly, nullptr);
+        ASSERT_EQ(hourly->Panel()->AreaCount(), 2);
+        EXPECT_EQ(hourly->Panel()->Area(1)->Title(), QStringLiteral("RSI"));
+        TSimpleLine *line = lineOf(hourly);
+        ASSERT_NE(line, nullptr);
+        if (dealerUp) {
+            EXPECT_TRUE(line->Placed());
+            EXPECT_DOUBLE_EQ(hourly->Series()->IndexToTime(line->P1().Bar), lineTime);
+        } else {
+            // No bars and no dealer: the line waits with its time.
+            EXPECT_EQ(hourly->Series()->Count(), 0);
+            EXPECT_FALSE(line->Placed());
+            EXPECT_DOUBLE_EQ(line->P1().Time, lineTime);
+        }
+        form->close();
+        TIniFile ini(paths.IniFile);
+        EXPECT_EQ(ini.ReadString(QStringLiteral("LT1"), QStringLiteral("0")) == bad ||
+                      ini.ReadString(QStringLiteral("LT1"), QStringLiteral("1")) == bad ||
+                      ini.ReadString(QStringLiteral("LT1"), QStringLiteral("2")) == bad,
+                  true);
+        if (dealerUp) {
+            ASSERT_TRUE(dealer.stop());
+            ASSERT_TRUE(QFile::remove(hourly ? barFilePath(paths.DataDir, QStringLiteral("EURUSD"), 3) : QString()));
+        }
+    }
+    // The time went back into the record as it came.
+    TIniFile ini(paths.IniFile);
+    bool found = false;
+    TElementWriter time;
+    time.WriteDouble(lineTime);
+    for (const auto &[key, value] : ini.SectionValues(QStringLiteral("LT1"))) {
+        const std::vector<uint8_t> bytes = DecodeSixBitText(value.toStdString());
+        found = found || QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())).contains(time.Data());
+    }
+    EXPECT_TRUE(found);
 }
