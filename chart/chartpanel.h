@@ -171,6 +171,9 @@ public:
     TGraphIndicator *AttachIndicator(TGraphArea *area, std::unique_ptr<TGraphIndicator> ind,
                                      uint8_t side, bool applyPattern = true);
     void MoveIndicator(TGraphIndicator *ind, TGraphArea *target);
+    // Puts an attached indicator on its area's left (1) or right (0) axis;
+    // the items bound to it follow within the area.
+    void SetIndicatorSide(TGraphIndicator *ind, uint8_t side);
     // Where a new indicator goes (the indicator tool released on `area`):
     // it takes the series, the user chooses the place and edits it, and it
     // joins `area` on the left (1) or right (2) axis or a new area below the

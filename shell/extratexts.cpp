@@ -63,6 +63,114 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::ToolMovingAverage:
         return {u"Moving Average", u"Скользящая средняя"};
     // ---- end of the indicator shortcuts' block
+    // ---- Element properties dialog.
+    case TExtraText::PropCaption:
+        return {u"%1 propertes", u"%1: свойства"};
+    case TExtraText::PropDefault:
+        return {u"Default", u"По умолчанию"};
+    case TExtraText::PropColorStyle:
+        return {u"Color/Style", u"Цвет/стиль"};
+    case TExtraText::PropFrameColor:
+        return {u"frame color :", u"цвет рамки :"};
+    case TExtraText::PropBodyColor:
+        return {u"color :", u"цвет :"};
+    case TExtraText::PropUpPrice:
+        return {u"Up price", u"Рост цены"};
+    case TExtraText::PropDownPrice:
+        return {u"Down price", u"Падение цены"};
+    case TExtraText::PropStyle:
+        return {u"Style :", u"Стиль :"};
+    case TExtraText::PropWeight:
+        return {u"Weight :", u"Толщина :"};
+    case TExtraText::PropPriceStyle:
+        return {u"Price style :", u"Вид цены :"};
+    case TExtraText::PropBars:
+        return {u"Bars", u"Бары"};
+    case TExtraText::PropCandleSticks:
+        return {u"CandleSticks", u"Свечи"};
+    case TExtraText::PropLine:
+        return {u"Line", u"Линия"};
+    case TExtraText::PropPoints:
+        return {u"Points", u"Точки"};
+    case TExtraText::PropColor:
+        return {u"Color :", u"Цвет :"};
+    case TExtraText::PropGridColor:
+        return {u"Grid color :", u"Цвет сетки :"};
+    case TExtraText::PropShowGrid:
+        return {u"Show grid", u"Показывать сетку"};
+    case TExtraText::PropBackgroundColor:
+        return {u"Background color:", u"Цвет фона:"};
+    case TExtraText::PropViewYear:
+        return {u"View year", u"Показывать год"};
+    case TExtraText::PropViewTime:
+        return {u"View time", u"Показывать время"};
+    case TExtraText::PropViewDate:
+        return {u"View date", u"Показывать дату"};
+    case TExtraText::PropAxisVisible:
+        return {u"Axis visible", u"Видимость осей"};
+    case TExtraText::PropShowX:
+        return {u"Show X axis", u"Показывать ось X"};
+    case TExtraText::PropShowLeftY:
+        return {u"Show left Y axis", u"Показывать левую ось Y"};
+    case TExtraText::PropShowRightY:
+        return {u"Show right Y axis", u"Показывать правую ось Y"};
+    case TExtraText::PropParameters:
+        return {u"Parameters", u"Параметры"};
+    case TExtraText::PropLines:
+        return {u"Lines", u"Уровни"};
+    case TExtraText::PropAdd:
+        return {u"Add", u"Добавить"};
+    case TExtraText::PropDel:
+        return {u"Del", u"Удалить"};
+    case TExtraText::PropAxis:
+        return {u"Axis", u"Ось"};
+    case TExtraText::PropRightAxis:
+        return {u"Right axis", u"Правая ось"};
+    case TExtraText::PropLeftAxis:
+        return {u"Left axis", u"Левая ось"};
+    case TExtraText::PropSnap:
+        return {u"Snap to price", u"Привязка к цене"};
+    case TExtraText::PropRightExtension:
+        return {u"Right extension", u"Продлить вправо"};
+    case TExtraText::PropLeftExtension:
+        return {u"Left extension", u"Продлить влево"};
+    case TExtraText::PropShowInAll:
+        return {u"Show in All Windows", u"Показывать во всех окнах"};
+    case TExtraText::ColorBlack:
+        return {u"Black", u"Чёрный"};
+    case TExtraText::ColorMaroon:
+        return {u"Maroon", u"Тёмно-красный"};
+    case TExtraText::ColorGreen:
+        return {u"Green", u"Зелёный"};
+    case TExtraText::ColorOlive:
+        return {u"Olive", u"Оливковый"};
+    case TExtraText::ColorNavy:
+        return {u"Navy", u"Тёмно-синий"};
+    case TExtraText::ColorPurple:
+        return {u"Purple", u"Фиолетовый"};
+    case TExtraText::ColorTeal:
+        return {u"Teal", u"Сине-зелёный"};
+    case TExtraText::ColorGray:
+        return {u"Gray", u"Серый"};
+    case TExtraText::ColorSilver:
+        return {u"Silver", u"Серебристый"};
+    case TExtraText::ColorRed:
+        return {u"Red", u"Красный"};
+    case TExtraText::ColorLime:
+        return {u"Lime", u"Салатовый"};
+    case TExtraText::ColorYellow:
+        return {u"Yellow", u"Жёлтый"};
+    case TExtraText::ColorBlue:
+        return {u"Blue", u"Синий"};
+    case TExtraText::ColorFuchsia:
+        return {u"Fuchsia", u"Фуксия"};
+    case TExtraText::ColorAqua:
+        return {u"Aqua", u"Голубой"};
+    case TExtraText::ColorWhite:
+        return {u"White", u"Белый"};
+    case TExtraText::ColorCustom:
+        return {u"Custom...", u"Другой..."};
+    // ---- end of the element properties dialog's block
     }
     return {};
 }

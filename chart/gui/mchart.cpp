@@ -20,6 +20,7 @@
 #include "chartstate.h"
 #include "elementstream.h"
 #include "frmchoise.h"
+#include "frmprop.h"
 #include "inifile.h"
 #include "languagetables.h"
 #include "mainindicator.h"
@@ -81,6 +82,15 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
         if (context.ShowStatus)
             context.ShowStatus(text);
     };
+    // The properties dialog: a double click edits the selected element or
+    // the axis (with "Accept"), a new indicator is edited before it joins.
+    const auto properties = [this](TGraphBase *element, bool detached, bool showAccept) {
+        return TfrmProp::Edit(TPropTarget(element, Panel(), this, detached), showAccept, this, context.RunProperties,
+                              context.ShowError);
+    };
+    panel->OpenElementProperties = [properties](TDrawedElement *e) { properties(e, false, true); };
+    panel->OpenAxisProperties = [properties](TOxyArea *axis) { properties(axis, false, true); };
+    panel->EditNewIndicator = [properties](TGraphIndicator *ind) { return properties(ind, true, false); };
     if (record)
         loadRecord(panel, *record);
     auto *layout = new QVBoxLayout(this);

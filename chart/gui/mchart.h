@@ -11,6 +11,7 @@
 
 class QAction;
 class QActionGroup;
+class QDialog;
 class QMdiArea;
 class QMenu;
 class TChartPanel;
@@ -32,6 +33,9 @@ struct TChartContext {
     std::function<int(QWidget *parent)> ChoosePlacement;
     // The main window's status text (an indicator that cannot be computed).
     std::function<void(const QString &text)> ShowStatus;
+    // Runs the element properties dialog (exec() by default): what it
+    // returns is the dialog's result.
+    std::function<int(QDialog &dialog)> RunProperties;
     // An error box (a stored chart that cannot be loaded); a message box by
     // default.
     std::function<void(QWidget *parent, const QString &text)> ShowError;

@@ -18,6 +18,7 @@
 #include "chartpanelwidget.h"
 #include "clientsession.h"
 #include "frmchoise.h"
+#include "frmprop.h"
 #include "grapharea.h"
 #include "inifile.h"
 #include "mainindicator.h"
@@ -63,6 +64,11 @@ protected:
         context.Confirm = [this](QWidget *, const QString &question) {
             questions << question;
             return true;
+        };
+        // The properties dialog (double clicks, new indicators) confirmed as it stands.
+        context.RunProperties = [](QDialog &dialog) {
+            static_cast<TfrmProp &>(dialog).Button1->click();
+            return dialog.result();
         };
         mdi.resize(1000, 700);
         mdi.show();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -510,6 +511,7 @@ TEST_F(MainFormTest, IndicatorOnALiveChartFollowsTheTicks)
         ++placementsAsked;
         return 3;
     };
+    form->ChartContext().RunProperties = [](QDialog &) { return int(QDialog::Accepted); };
     form->show();
     ASSERT_TRUE(WaitUntil([&] { return form->frmViewCurrency->lv->RowCount() == 9; }));
     // Filling the list armed nothing.
