@@ -20,7 +20,7 @@ TListColumn fixed(int caption, Qt::Alignment align, int width) { return {caption
 
 TfrmBase::TfrmBase(int captionIndex, TUserBaseList &list, std::vector<TListColumn> columns, bool hasFooter,
                    std::vector<QIcon> icons, QWidget *parent)
-    : QDockWidget(parent), captionIndex(captionIndex), list(list)
+    : TDockableForm(parent), captionIndex(captionIndex), list(list)
 {
     setObjectName(QStringLiteral("view%1").arg(captionIndex));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);

@@ -7,6 +7,7 @@
 #include <QList>
 
 #include "cmlistview.h"
+#include "dockableform.h"
 
 class QAction;
 class QMenu;
@@ -33,7 +34,7 @@ struct TViewActions {
 // A dockable list window bound to one list. Rows exist while the user has
 // the window open: opening attaches the list, closing it detaches; being
 // hidden behind another tab keeps the rows.
-class TfrmBase : public QDockWidget {
+class TfrmBase : public TDockableForm {
     Q_OBJECT
 public:
     TfrmBase(int captionIndex, TUserBaseList &list, std::vector<TListColumn> columns, bool hasFooter,

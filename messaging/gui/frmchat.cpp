@@ -13,7 +13,7 @@
 #include "frmviewmessages.h"
 #include "languagetables.h"
 
-TfrmChat::TfrmChat(TChatLog &l, TfrmViewMessages &h, QWidget *parent) : QDockWidget(parent), log(l), history(h)
+TfrmChat::TfrmChat(TChatLog &l, TfrmViewMessages &h, QWidget *parent) : TDockableForm(parent), log(l), history(h)
 {
     setObjectName(QStringLiteral("viewChat"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);

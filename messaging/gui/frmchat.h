@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include <QDockWidget>
+#include "dockableform.h"
 
 class QAction;
 class QPlainTextEdit;
@@ -14,7 +14,7 @@ struct TMessageItem;
 
 // The chat window: this run's conversation above the input box. Ctrl+Enter
 // sends, Enter breaks the line.
-class TfrmChat : public QDockWidget {
+class TfrmChat : public TDockableForm {
     Q_OBJECT
 public:
     static constexpr int MaxInput = 500;

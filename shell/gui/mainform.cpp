@@ -106,6 +106,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     buildMenus();
     buildChartTools();
     buildStatusBar();
+    buildDocking();
 
     connect(session.get(), &ClientSession::panelChanged, this, [this](int panel, const QString &text) {
         qCDebug(lcShell).noquote() << "status panel" << panel << ":" << text;
@@ -367,7 +368,7 @@ void TMainForm::FirstActivation()
     if (firstActivationDone)
         return;
     firstActivationDone = true;
-    ApplyDefaultLayout();  // the layout is not stored yet
+    restoreLayout();  // the stored arrangement, else the default one
     restoreCharts();
     logins.LoadLogins(ini);
     bool loginNow = logins.SavedAccount > 0 && !logins.SavedPassword.isEmpty();
@@ -593,6 +594,7 @@ void TMainForm::saveAtClose(bool quiet)
     saveMessaging();
     state->Lists().Instruments.SaveToIni(ini);
     closeCharts(true);
+    saveLayout();
     logins.SavedKeyFile = SavedKeyFile;
     logins.SaveLogins(ini);
     ini.WriteString(QStringLiteral("mainform"), QStringLiteral("geometry"), QString::fromLatin1(saveGeometry().toBase64()));

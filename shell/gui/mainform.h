@@ -31,6 +31,8 @@ class TMessaging;
 class TfrmViewMailBox;
 class TfrmViewMail;
 class TfrmChat;
+class TDockHandler;
+class TDockPanel;
 class TfrmViewMessages;
 class TDesktopNotifier;
 
@@ -82,6 +84,7 @@ public:
     void RequestChart(const QString &instrumentName, int timeframe);
     QList<TMChart *> Charts() const;
     TMChart *ActiveChart() const;
+    TDockHandler &DockHandler() const { return *dockHandler; }
     // The pattern file: the default styles of new chart elements, beside
     // the INI file.
     QString PatternFile() const;
@@ -158,6 +161,16 @@ private:
     void buildChartTools();
     void retranslateChartTools();
     void openRequestedChart();
+    // Docking (mainformlayout.cpp): the two panels and the windows docked
+    // in them; the arrangement is read at the first activation and written
+    // at close.
+    void buildDocking();
+    void restoreLayout();
+    void saveLayout();
+    TDockHandler *dockHandler = nullptr;
+    TDockPanel *dpLeft = nullptr;
+    TDockPanel *dpBottom = nullptr;
+    bool layoutUpkeepQueued = false;
     // Chart windows: the list kept in the INI file (section "LT1") is read
     // at the first activation and written at close.
     void restoreCharts();

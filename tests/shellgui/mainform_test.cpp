@@ -19,6 +19,8 @@
 #include "chartpanelwidget.h"
 #include "clientsession.h"
 #include "clientstate.h"
+#include "dockhandler.h"
+#include "frmchat.h"
 #include "dealerharness.h"
 #include "e2e_support.h"
 #include "grapharea.h"
@@ -695,4 +697,57 @@ TEST_F(MainFormTest, ChartsComeBackAfterARestart)
         found = found || QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())).contains(time.Data());
     }
     EXPECT_TRUE(found);
+}
+
+// The arrangement of the dockable windows comes back at the next start:
+// a floating window at its place, the tab in front, a hidden window; the
+// default arrangement comes back on demand.
+TEST_F(MainFormTest, WindowArrangementComesBackAfterARestart)
+{
+    QRect floatingAt;
+    {
+        auto form = open();
+        form->show();
+        QApplication::processEvents();
+        TDockHandler &docks = form->DockHandler();
+        EXPECT_TRUE(form->frmViewCurrency->HeaderShown());     // alone in the left panel
+        EXPECT_FALSE(form->frmViewOrder->HeaderShown());       // a tab
+        EXPECT_EQ(docks.TabGroups().size(), 1);
+        EXPECT_EQ(docks.TabGroups().first().size(), 5);         // positions … mailbox
+        EXPECT_FALSE(TDockHandler::IsShown(form->frmChat));
+
+        form->frmViewOrder->setFloating(true);
+        form->frmViewOrder->setGeometry(300, 200, 420, 260);
+        floatingAt = form->frmViewOrder->geometry();
+        TDockHandler::SetShown(form->frmViewHistoryOrder, true);
+        form->frmViewCurrency->CloseByUser();
+        QApplication::processEvents();
+        EXPECT_TRUE(docks.Panels().front()->VisibleClients().isEmpty());
+        EXPECT_EQ(form->centralWidget()->geometry().left(), 0);  // an empty left panel takes no room
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->frmViewOrder->HeaderShown(); }, 2000));
+        EXPECT_EQ(docks.TabGroups().first().first(), form->frmViewHistoryOrder);
+        form->close();
+    }
+    TIniFile ini(paths.IniFile);
+    const QString stored = ini.ReadLongValue(QStringLiteral("desktop"), QStringLiteral("defaultk"));
+    EXPECT_GT(stored.size(), TIniFile::LongValuePiece);  // kept in pieces
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("desktop"), QStringLiteral("defaultk__1")));
+
+    auto form = open();
+    form->show();
+    QApplication::processEvents();
+    TDockHandler &docks = form->DockHandler();
+    EXPECT_TRUE(form->frmViewOrder->isFloating());
+    EXPECT_EQ(form->frmViewOrder->geometry(), floatingAt);
+    EXPECT_TRUE(form->frmViewCurrency->isHidden());
+    EXPECT_FALSE(form->frmViewCurrency->IsOpen());
+    ASSERT_EQ(docks.TabGroups().size(), 1);
+    EXPECT_EQ(docks.TabGroups().first().first(), form->frmViewHistoryOrder);
+
+    form->AViewDefault->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(form->frmViewOrder->isFloating());
+    EXPECT_TRUE(TDockHandler::IsShown(form->frmViewCurrency));
+    EXPECT_EQ(docks.TabGroups().first().size(), 5);
+    form->close();
 }
