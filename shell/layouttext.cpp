@@ -37,8 +37,10 @@ QString LayoutText(const TLayoutValues &values)
     return items.join(u',');
 }
 
-TLayoutValues ParseLayoutText(const QString &text)
+TLayoutValues ParseLayoutText(const QString &text, bool *ok)
 {
+    if (ok)
+        *ok = true;
     TLayoutValues values;
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -54,6 +56,7 @@ TLayoutValues ParseLayoutText(const QString &text)
         while (i < n && !isSeparator(text[i])) {
             if (text[i] == u'"') {
                 ++i;
+                bool closed = false;
                 while (i < n) {
                     if (text[i] == u'"') {
                         if (i + 1 < n && text[i + 1] == u'"') {
@@ -62,10 +65,13 @@ TLayoutValues ParseLayoutText(const QString &text)
                             continue;
                         }
                         ++i;
+                        closed = true;
                         break;
                     }
                     item += text[i++];
                 }
+                if (!closed && ok)
+                    *ok = false;
             } else {
                 item += text[i++];
             }

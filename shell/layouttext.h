@@ -15,7 +15,8 @@ using TLayoutValues = QList<std::pair<QString, QString>>;
 QString LayoutText(const TLayoutValues &values);
 // Unquoted blanks separate items as commas do; an item without "=" is a
 // name with an empty value.
-TLayoutValues ParseLayoutText(const QString &text);
+// With `ok`, it is cleared for a quote left open.
+TLayoutValues ParseLayoutText(const QString &text, bool *ok = nullptr);
 
 // The value of the first item of that name; empty when there is none.
 QString LayoutValue(const TLayoutValues &values, const QString &name);

@@ -1,6 +1,8 @@
 #include "dockableform.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QLabel>
 #include <QMainWindow>
 
@@ -53,6 +55,33 @@ void TDockableForm::UpdateHeader()
     }
 }
 
+void TDockableForm::KeepOnScreen()
+{
+    if (!isFloating())
+        return;
+    const QRect r = geometry();
+    QRect nearest;
+    qint64 best = -1;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect s = screen->availableGeometry();
+        if (s.intersects(r))
+            return;
+        const QPoint d = s.center() - r.center();
+        const qint64 distance = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
+        if (best < 0 || distance < best) {
+            best = distance;
+            nearest = s;
+        }
+    }
+    if (best < 0)
+        return;
+    // Saved on a screen this desktop does not have: onto the nearest one.
+    const QSize size = r.size().boundedTo(nearest.size());
+    setGeometry(QRect(QPoint(qBound(nearest.left(), r.left(), nearest.right() - size.width() + 1),
+                             qBound(nearest.top(), r.top(), nearest.bottom() - size.height() + 1)),
+                      size));
+}
+
 QString TDockableForm::GetLayout() const
 {
     const QRect r = isFloating() ? geometry() : QRect(mapToGlobal(QPoint(0, 0)), size());
@@ -74,6 +103,7 @@ void TDockableForm::SetLayout(const QString &text)
     setFloating(floating);
     if (floating)
         setGeometry(r);
+    KeepOnScreen();
     setVisible(LayoutBool(v, QStringLiteral("Visible")));
     UpdateHeader();
 }

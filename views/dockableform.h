@@ -29,6 +29,9 @@ public:
     virtual void SetLayout(const QString &text);
     // Shows the header only while docked alone in a panel.
     virtual void UpdateHeader();
+    // A floating window entirely outside every screen moves onto the
+    // nearest one.
+    void KeepOnScreen();
 
     bool HeaderShown() const;
     QLabel *HeaderCaption() const { return caption; }

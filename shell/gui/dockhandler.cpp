@@ -218,8 +218,10 @@ void TDockHandler::LoadFromString(const QString &text)
     } else {
         loadOlderLayout(text);
     }
-    for (TDockableForm *f : forms)
+    for (TDockableForm *f : forms) {
+        f->KeepOnScreen();
         f->UpdateHeader();
+    }
     EndUpdate();
 }
 
@@ -286,10 +288,40 @@ void TDockHandler::SaveLayout(TIniFile &ini) const
     ini.WriteLongValue(kSection, kKey, SaveToString());
 }
 
+bool TDockHandler::LayoutTextUsable(const QString &text)
+{
+    bool ok = true;
+    const TLayoutValues v = ParseLayoutText(text, &ok);
+    if (!ok)
+        return false;
+    if (LayoutValue(v, key("Version")) != QStringLiteral("1")) {
+        for (const char *older : {"Floating", "MainForm", "pcLeft", "pcTop", "pcRight", "pcBottom"})
+            if (!LayoutValue(v, key(older)).isEmpty())
+                return true;
+        return false;
+    }
+    for (const char *list : {"FloatingDockForms", "PageControlHosts", "DockPanels"}) {
+        for (const auto &[name, layout] : ParseLayoutText(LayoutValue(v, key(list)), &ok)) {
+            if (!ok)
+                return false;
+            const TLayoutValues inner = ParseLayoutText(layout, &ok);
+            if (!ok)
+                return false;
+            const QString data = LayoutValue(inner, key("DockingData"));
+            if (!data.isEmpty() && LayoutFromHex(data).isEmpty())
+                return false;
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 bool TDockHandler::LoadLayout(const TIniFile &ini)
 {
     const QString text = ini.ReadLongValue(kSection, kKey);
-    if (text.isEmpty())
+    // A damaged text is left aside: the default arrangement stands.
+    if (text.isEmpty() || !LayoutTextUsable(text))
         return false;
     LoadFromString(text);
     return true;

@@ -56,6 +56,9 @@ public:
 
     QString SaveToString() const;
     void LoadFromString(const QString &text);
+    // Whether a stored text can be a layout: balanced quotes at every level,
+    // a version or the older form's keys, docking data as hexadecimal.
+    static bool LayoutTextUsable(const QString &text);
 
     // The window is visible and so is every parent (a tab behind another
     // counts as shown).

@@ -19,11 +19,18 @@ void TMainForm::buildDocking()
     dpBottom = new TDockPanel(QStringLiteral("dpBottom"), Qt::BottomDockWidgetArea, this);
     dockHandler->AddDockPanel(dpLeft);
     dockHandler->AddDockPanel(dpBottom);
-    for (TDockableForm *f : std::initializer_list<TDockableForm *>{
-             frmViewCurrency, frmViewOpenDeal, frmViewOrder, frmViewHistory, frmViewHistoryOrder, frmViewMailBox,
-             frmChat})
-        if (f)
-            dockHandler->AddDockableForm(f);
+    // The names are part of the stored layout: renaming a window would drop
+    // it from every saved arrangement.
+    const std::pair<TDockableForm *, const char *> forms[] = {
+        {frmViewCurrency, "frmViewCurrency"}, {frmViewOpenDeal, "frmViewOpenDeal"}, {frmViewOrder, "frmViewOrder"},
+        {frmViewHistory, "frmViewHistory"},   {frmViewHistoryOrder, "frmViewHistoryOrder"},
+        {frmViewMailBox, "frmViewMailBox"},   {frmChat, "frmChat"}};
+    for (const auto &[form, name] : forms) {
+        if (!form)
+            continue;
+        form->setObjectName(QString::fromLatin1(name));
+        dockHandler->AddDockableForm(form);
+    }
     // Headers follow every change once the docking has settled.
     dockHandler->OnChange = [this] {
         if (!layoutUpkeepQueued) {

@@ -28,6 +28,11 @@ TEST(LayoutText, NestedListsRoundTripAndValuesReadWithTheirRules)
     EXPECT_FALSE(LayoutBool(w, QStringLiteral("Visible")));
     EXPECT_TRUE(LayoutBool(ParseLayoutText(QStringLiteral("Visible=false")), QStringLiteral("Visible")));
     EXPECT_EQ(LayoutInt(ParseLayoutText(QStringLiteral("Top=x1")), QStringLiteral("Top"), 0), 0);
+    bool ok = true;
+    ParseLayoutText(QStringLiteral("a=\"b,c"), &ok);
+    EXPECT_FALSE(ok);  // a quote left open
+    ParseLayoutText(whole, &ok);
+    EXPECT_TRUE(ok);
     // Unquoted blanks separate items, as commas do.
     EXPECT_EQ(ParseLayoutText(QStringLiteral("a=1 b=2,,c")).size(), 3);
 

@@ -20,6 +20,9 @@
 #include "clientsession.h"
 #include "clientstate.h"
 #include "dockhandler.h"
+#include "layouttext.h"
+#include <QGuiApplication>
+#include <QScreen>
 #include "frmchat.h"
 #include "dealerharness.h"
 #include "e2e_support.h"
@@ -750,4 +753,54 @@ TEST_F(MainFormTest, WindowArrangementComesBackAfterARestart)
     EXPECT_TRUE(TDockHandler::IsShown(form->frmViewCurrency));
     EXPECT_EQ(docks.TabGroups().first().size(), 5);
     form->close();
+}
+
+// A layout in the older form builds its tab host; a floating window saved
+// off every screen comes back onto one; a damaged text leaves the default.
+TEST_F(MainFormTest, OlderDamagedAndOffScreenLayouts)
+{
+    const auto startWith = [&](const QString &text) {
+        TIniFile ini(paths.IniFile);
+        ini.WriteLongValue(QStringLiteral("desktop"), QStringLiteral("defaultk"), text);
+        EXPECT_TRUE(ini.Save());
+        auto form = open();
+        form->show();
+        QApplication::processEvents();
+        return form;
+    };
+    const QString offScreen = LayoutText({{QStringLiteral("Left"), QStringLiteral("-9000")},
+                                          {QStringLiteral("Top"), QStringLiteral("-9000")},
+                                          {QStringLiteral("Width"), QStringLiteral("300")},
+                                          {QStringLiteral("Height"), QStringLiteral("200")},
+                                          {QStringLiteral("Visible"), QStringLiteral("TRUE")},
+                                          {QStringLiteral("Floating"), QStringLiteral("TRUE")}});
+    const QString older = LayoutText(
+        {{QStringLiteral("Floating"), LayoutText({{QStringLiteral("frmViewCurrency"), offScreen}})},
+         {QStringLiteral("pcLeft"), LayoutText({{QStringLiteral("Width"), QStringLiteral("250")},
+                                                {QStringLiteral("Height"), QStringLiteral("300")},
+                                                {QStringLiteral("TabIndex"), QStringLiteral("1")},
+                                                {QStringLiteral("frmViewOpenDeal"), QString()},
+                                                {QStringLiteral("frmViewOrder"), QString()}})}});
+    {
+        auto form = startWith(older);
+        EXPECT_EQ(form->dockWidgetArea(form->frmViewOrder), Qt::LeftDockWidgetArea);
+        const auto groups = form->DockHandler().TabGroups();
+        const auto left = std::find_if(groups.begin(), groups.end(),
+                                       [&](const auto &g) { return g.contains(form->frmViewOpenDeal); });
+        ASSERT_NE(left, groups.end());
+        EXPECT_EQ(left->size(), 2);
+        EXPECT_EQ(left->first(), form->frmViewOrder);  // TabIndex 1
+        EXPECT_TRUE(form->frmViewCurrency->isFloating());
+        EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().intersects(form->frmViewCurrency->geometry()));
+        form->close();
+    }
+    {
+        auto form = startWith(QStringLiteral("Version=1,DockPanels=\"dpLeft=\"\"DockingData=0A1"));
+        const auto groups = form->DockHandler().TabGroups();
+        ASSERT_EQ(groups.size(), 1);
+        EXPECT_EQ(groups.first().size(), 5);
+        EXPECT_FALSE(form->frmViewCurrency->isFloating());
+        EXPECT_TRUE(form->frmViewCurrency->HeaderShown());
+        form->close();
+    }
 }
