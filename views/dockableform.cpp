@@ -42,7 +42,11 @@ void TDockableForm::UpdateHeader()
     auto *main = qobject_cast<QMainWindow *>(parentWidget());
     QWidget *wanted = nullptr;  // floating: the frame's own title
     if (!isFloating() && main) {
-        const bool tabbed = !main->tabifiedDockWidgets(this).isEmpty();
+        // Qt keeps a place in the group for a tab that floats or is hidden;
+        // only the windows really shown as tabs make a group.
+        bool tabbed = false;
+        for (const QDockWidget *other : main->tabifiedDockWidgets(this))
+            tabbed = tabbed || (!other->isFloating() && !other->isHidden());
         wanted = tabbed ? noTitle : header;
         LastHost = tabbed ? HostKind::TabHost : HostKind::Panel;
     }

@@ -136,13 +136,13 @@ QList<QList<TDockableForm *>> TDockHandler::TabGroups() const
     for (TDockableForm *f : forms) {
         if (seen.contains(f) || f->isFloating())
             continue;
-        const QList<QDockWidget *> tabbed = owner->tabifiedDockWidgets(f);
-        if (tabbed.isEmpty())
-            continue;
+        // A tab that floats keeps a place in Qt's group: it is not a member.
         QList<TDockableForm *> group{f};
-        for (QDockWidget *w : tabbed)
-            if (auto *form = qobject_cast<TDockableForm *>(w); form && !group.contains(form))
+        for (QDockWidget *w : owner->tabifiedDockWidgets(f))
+            if (auto *form = qobject_cast<TDockableForm *>(w); form && !form->isFloating() && !group.contains(form))
                 group << form;
+        if (group.size() < 2)
+            continue;
         for (qsizetype i = 0; i < group.size(); ++i)
             if (fronts.contains(group[i]))
                 group.move(i, 0);

@@ -792,6 +792,12 @@ TEST_F(MainFormTest, OlderDamagedAndOffScreenLayouts)
         EXPECT_EQ(left->first(), form->frmViewOrder);  // TabIndex 1
         EXPECT_TRUE(form->frmViewCurrency->isFloating());
         EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().intersects(form->frmViewCurrency->geometry()));
+        // Taking one of two tabs out dissolves the host: the other stands
+        // alone in the panel with its header.
+        form->frmViewOpenDeal->setFloating(true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form->frmViewOrder->HeaderShown(); }, 2000));
+        for (const auto &g : form->DockHandler().TabGroups())
+            EXPECT_FALSE(g.contains(form->frmViewOrder));
         form->close();
     }
     {
