@@ -171,6 +171,14 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::ColorCustom:
         return {u"Custom...", u"Другой..."};
     // ---- end of the element properties dialog's block
+    // ---- Quotes published to other programs on the desktop.
+    case TExtraText::QuotesNoBus:
+        return {u"No desktop session bus: quotes are not published to other programs",
+                u"Нет сеансовой шины рабочего стола: котировки другим программам не передаются"};
+    case TExtraText::QuotesNameTaken:
+        return {u"Quotes are not published to other programs: the bus name %1 is taken",
+                u"Котировки другим программам не передаются: имя %1 на шине занято"};
+    // ---- end of the published quotes' block
     }
     return {};
 }

@@ -86,6 +86,10 @@ enum class TExtraText {
     ColorWhite,
     ColorCustom,  // opens the colour chooser
     // ---- end of the element properties dialog's block
+    // ---- Quotes published to other programs on the desktop.
+    QuotesNoBus,        // no session bus: nothing is published
+    QuotesNameTaken,    // the service name (%1) cannot be had
+    // ---- end of the published quotes' block
 };
 
 // The text in the current interface language (IsEnglish()).

@@ -33,7 +33,6 @@
 #include "setupform.h"
 #include "shelllog.h"
 #include "statuspanel.h"
-#include "textformat.h"
 #include "translateform.h"
 #include "units.h"
 
@@ -79,6 +78,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     RunLoginDialog = [this](quint32 &account, QString &password, QString &keyFile) {
         return LoginDialog(logins, account, password, keyFile, [this](const QString &s) { ShowStatus(s); }, this);
     };
+    RunRegistrationDialog = [this] { return RegistrationDialog(ShowError, this); };
     ChooseReportFile = [this] {
         QFileDialog sv(this, CaptionTextIn(IsEnglish(), 97), QDir(ReportFolder()).filePath(QStringLiteral("report")),
                        QStringLiteral("*.html"));
@@ -135,6 +135,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
         StatusPanels[size_t(i)]->setText(session->PanelText(i));
     TranslateForm(this, false);
     state->Lists().Instruments.LoadFromIni(ini);  // also the language
+    buildQuotePublishing();
     restorePlacement();
     SetLanguage(IsEnglish());
     updateActions();
@@ -172,7 +173,7 @@ void TMainForm::buildActions()
 {
     AConnect = newAction(27, 0, [this] { doConnect(); });
     ADisconnect = newAction(44, 0, [this] { session->Disconnect(); });
-    AReg = newAction(67, 0, [] {});  // the registration dialog comes with online registration
+    AReg = newAction(67, 0, [this] { doRegistration(); });
     ASetup = newAction(105, 0, [this] {
         SetupDialog(settings, ini, ShowError, this);
         session->Thread().SetServerList(settings.Servers);
@@ -458,18 +459,6 @@ void TMainForm::doConnect()
         session->SetAutoReconnect(true);
 }
 
-void TMainForm::Registered(quint32 account, const QString &password)
-{
-    logins.SavedAccount = account;
-    logins.SavedPassword = password;
-    logins.SavedKeyFile.clear();
-    SavedKeyFile.clear();
-    if (ShowMessage)
-        ShowMessage(FormatText(MessageText(2), {account}) + QStringLiteral("\n") + FormatText(MessageText(13), {password}));
-    logins.StoreRegisteredLogin(account, password);
-    doConnect();
-}
-
 void TMainForm::sysVariablesArrived()
 {
     setWindowTitle(state->WindowTitle(session->SavedAccount()));
@@ -510,7 +499,7 @@ void TMainForm::updateActions()
     const bool in = session->LoggedIn();
     AConnect->setEnabled(!in);
     ADisconnect->setEnabled(in);
-    AReg->setEnabled(false);
+    AReg->setEnabled(!in);
     AOpenDeal->setEnabled(in && bool(viewActions.OpenNewDeal));
     AOpedOrder->setEnabled(in && bool(viewActions.OpenNewOrder));
     const std::pair<QAction *, TfrmBase *> views[] = {{AViewCurrency, frmViewCurrency},

@@ -12,6 +12,7 @@
 #include "extratexts.h"
 #include "keyrecord.h"
 #include "mchart.h"
+#include "regform.h"
 #include "storedlogins.h"
 #include "viewwindows.h"
 
@@ -35,6 +36,9 @@ class TDockHandler;
 class TDockPanel;
 class TfrmViewMessages;
 class TDesktopNotifier;
+class TQuotePublisher;
+class TQuoteBus;
+class TUserCurrency;
 
 // The main window: owns the session (dispatcher and connection thread), the
 // client state and the series list; logs in, shows the connection in its
@@ -142,6 +146,16 @@ public:
     // The help viewer, opened by the help menu; closed with the main window.
     THelpViewer *HelpViewer() const { return helpViewer; }
     QString HelpFile;  // kelvra.hlp beside the executable or in the installed data folder
+    // ---- Quotes for other programs and online registration
+    // (mainformquotes.cpp, mainformregistration.cpp).
+    // An item per instrument in every topic, unless the topic has one for its id.
+    void CreateQuoteItems();
+    // The instrument's items take its current values.
+    void PublishQuote(const TUserCurrency &instrument);
+    TQuoteBus &QuoteBus() { return *quoteBus; }
+    // The registration dialog (tests replace it); the values on Ok.
+    std::function<std::optional<TRegistration>()> RunRegistrationDialog;
+    // ---- end of quotes and registration
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -187,6 +201,13 @@ private:
     void toggleChat();
     void dockMessagingDefault(TfrmBase *bottomTabs);
     void notifyDesktop(const QString &title, const QString &body);
+    // ---- Quotes for other programs and online registration.
+    void buildQuotePublishing();
+    void publishInstrumentList();
+    void doRegistration();
+    TQuotePublisher *quotePublisher = nullptr;
+    TQuoteBus *quoteBus = nullptr;
+    // ---- end of quotes and registration
 
     TKelvraPaths paths;
     TIniFile ini;

@@ -31,6 +31,10 @@ void EnsureWidgetApp()
     (void)registered;
     if (QCoreApplication::instance())
         return;
+    // Test programs run side by side on one session bus: each main window
+    // publishes its quotes under a name of its own process.
+    if (qEnvironmentVariableIsEmpty("KELVRA_DBUS_SERVICE"))
+        qputenv("KELVRA_DBUS_SERVICE", "org.kelvra.test_" + QByteArray::number(QCoreApplication::applicationPid()));
     static int argc = 1;
     static char name[] = "kelvra-widget-tests";
     static char *argv[] = {name, nullptr};
