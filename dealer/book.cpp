@@ -919,7 +919,10 @@ uint32_t AccountBook::receiveMessage(uint32_t account, const std::string &text, 
     m.id = nextId("seq.message");
     m.account = account;
     m.fromDealer = false;
-    m.date = date;
+    // The client's clock is only a hint: a date that is not a number or lies
+    // outside 2000..2100 takes the server's time.
+    constexpr double Year2000 = 36526, Year2100 = 73051;
+    m.date = std::isfinite(date) && date >= Year2000 && date <= Year2100 ? date : nowDays();
     m.text = text.substr(0, MaxMessageText);
     m.confirmed = true;
     storage.putMessage(m);

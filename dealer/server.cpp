@@ -192,8 +192,10 @@ void DealerServer::flushPushes()
         if (p.id != 0)
             putU32(payload, p.id);
         if (p.account == 0) {
-            for (Session *s : sessions)
-                if (s->loggedIn())
+            // A copy: a session that fails to take the push closes and
+            // leaves the set while the loop runs.
+            for (Session *s : std::vector<Session *>(sessions.begin(), sessions.end()))
+                if (sessions.count(s) && s->loggedIn())
                     s->sendPush(p.code, payload);
             continue;
         }

@@ -305,7 +305,14 @@ void Session::handle(const TPacketBuffer &packet)
         else if (state != State::Ready)
             close();
     } catch (const StorageError &e) {
-        server.fatal(e.what());
+        if (!e.Refused())
+            server.fatal(e.what());
+        // Its transaction rolled back: nothing of the request was kept.
+        silent = false;
+        if (state == State::Ready && !noReply)
+            sendError(code, packetId, errUnsupported);
+        else if (state != State::Ready)
+            close();
     } catch (const std::exception &) {
         silent = false;
         // Nothing a client sends may take the server down: refuse and go on.

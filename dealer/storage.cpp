@@ -119,7 +119,10 @@ Storage::~Storage()
 
 void Storage::fail(const char *what)
 {
-    throw StorageError(std::string("database ") + what + " failed: " + sqlite3_errmsg(db));
+    const int code = sqlite3_errcode(db) & 0xFF;
+    const bool refused = code == SQLITE_CONSTRAINT || code == SQLITE_MISMATCH || code == SQLITE_TOOBIG ||
+                         code == SQLITE_RANGE;
+    throw StorageError(std::string("database ") + what + " failed: " + sqlite3_errmsg(db), refused);
 }
 
 void Storage::exec(const char *sql)

@@ -14,7 +14,16 @@ struct sqlite3_stmt;
 
 class StorageError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit StorageError(const std::string &what, bool refused = false)
+        : std::runtime_error(what), refused(refused) {}
+    // The database refused a statement for what it carried (a constraint,
+    // a value of the wrong kind or size): that request fails, the server
+    // goes on. Anything else (the file cannot be read, written or
+    // committed) is fatal.
+    bool Refused() const { return refused; }
+
+private:
+    bool refused;
 };
 
 // Everything the dealer must not lose, in one SQLite database. Writes happen

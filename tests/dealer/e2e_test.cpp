@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+
 #include <QTemporaryDir>
 
 #include <random>
@@ -511,6 +514,27 @@ TEST_F(DealerEndToEnd, MailChatAndTitle)
     EXPECT_TRUE(dealer->admin({"deposit", "1001", "25.50"}, &out));
     ASSERT_TRUE(c->waitPush(cmdAccountChanged));
     EXPECT_EQ(GetU32(DataOf(ask(*c, cmdGetAccount).at(0)).data()), 1002550u);
+}
+
+// A client's clock is not trusted: a date that is not a number or out of
+// any sane range is stored as the server's time, and the server stays up.
+TEST_F(DealerEndToEnd, ChatDatesThatAreNoDatesTakeTheServersTime)
+{
+    startDealer();
+    auto c = connect();
+    for (const double date : {std::nan(""), 1e300, -5.0}) {
+        const Parts sent = c->request(NewSendMessageCommand(QStringLiteral("odd clock"), date));
+        ASSERT_EQ(ErrorOf(sent.at(0)), 0);
+        const std::vector<uint8_t> m = DataOf(ask(*c, cmdGetMessage, GetU32(DataOf(sent[0]).data())).at(0));
+        ASSERT_GE(m.size(), 14u);
+        double stored = 0;
+        std::memcpy(&stored, &m[4], 8);
+        EXPECT_TRUE(std::isfinite(stored));
+        EXPECT_GT(stored, 45000.0);  // a date of this century, in days
+        EXPECT_LT(stored, 73051.0);
+    }
+    QString out;
+    EXPECT_TRUE(dealer->admin({"status"}, &out));
 }
 
 TEST_F(DealerEndToEnd, StateSurvivesARestart)
