@@ -1,4 +1,5 @@
 #include "book.h"
+#include "osrandom.h"
 
 #include <algorithm>
 #include <chrono>
@@ -163,15 +164,16 @@ Outcome AccountBook::registerAccount(const std::string &name, const std::string 
     };
     if (blank(name) || blank(email))
         return {errLogin};
-    if (depositUnits < 1 || depositUnits > 1000000)
+    if (depositUnits < MinRegistrationDeposit || depositUnits > MaxRegistrationDeposit)
         return {errNoMoney};
+    // 32 characters, so a random byte modulo 32 picks each without bias.
     static const char alphabet[] = "abcdefghijkmnpqrstuvwxyz23456789";
-    std::random_device device;
-    std::mt19937 random(device());
-    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 2);
+    static_assert(sizeof alphabet - 1 == 32);
+    uint8_t bytes[8];
+    osRandom(bytes, sizeof bytes);
     password.clear();
-    for (int i = 0; i < 8; ++i)
-        password += alphabet[pick(random)];
+    for (uint8_t b : bytes)
+        password += alphabet[b % 32];
     const uint32_t id = createAccount(0, password, name, email, group, int64_t(depositUnits) * 100, false, "");
     return {errOk, 0, id};
 }
@@ -375,6 +377,8 @@ Outcome AccountBook::openMarket(uint32_t account, uint16_t instrument, uint8_t t
     if (uint8_t e = checkStops(operation, closing, stopLoss, takeProfit, pointOf(*i)))
         return {e};
     const int64_t margin = marginFor(*i, lots, price);
+    if (margin == NoMargin)
+        return {errPrice};
     if (margin > equity(account) - usedMargin(account))
         return {errNoMoney};
 
@@ -424,7 +428,10 @@ Outcome AccountBook::placePending(uint32_t account, uint16_t instrument, uint8_t
         return {e};
     if (orders(account).size() >= config.maxActiveOrders)
         return {errTooManyOrders};
-    if (marginFor(*i, lots, price) > equity(account) - usedMargin(account))
+    const int64_t margin = marginFor(*i, lots, price);
+    if (margin == NoMargin)
+        return {errPrice};
+    if (margin > equity(account) - usedMargin(account))
         return {errNoMoney};
 
     Storage::Transaction tx(storage);
@@ -625,6 +632,8 @@ Outcome AccountBook::reversePosition(uint32_t account, uint32_t id, int32_t pric
     const int64_t booked = profitCents(p.operation, i->kind, p.openPrice, v.cross, v.crossKind,
                                        int64_t(p.lots) * config.lotSize, price);
     const int64_t newMargin = marginFor(*i, additionalLots, price);
+    if (newMargin == NoMargin)
+        return {errPrice};
     const int64_t freeAfter = equity(account) - floatingProfit(p) + booked - (usedMargin(account) - p.margin);
     if (newMargin > freeAfter)
         return {errNoMoney};
@@ -706,8 +715,8 @@ void AccountBook::cancelGroupOf(const Order &executed)
 void AccountBook::executeOrder(const Order &o)
 {
     const Instrument *i = market.find(o.instrument);
-    const int64_t margin = i ? marginFor(*i, o.lots, o.price) : 0;
-    const bool affordable = i && margin <= equity(o.account) - usedMargin(o.account);
+    const int64_t margin = i ? marginFor(*i, o.lots, o.price) : NoMargin;
+    const bool affordable = margin != NoMargin && margin <= equity(o.account) - usedMargin(o.account);
     addOrderHistory(o, affordable ? statusExecuted : statusCanceled);
     storage.deleteOrder(o.id);
     push(o.account, codeOrderDeleted, o.id);

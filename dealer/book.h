@@ -82,7 +82,10 @@ public:
     uint32_t createAccount(uint32_t id, const std::string &password, const std::string &name,
                            const std::string &email, uint32_t group, int64_t depositCents, bool encrypted,
                            const std::string &serverKey);
-    // The registration of a trader: a generated password of at most 10 characters.
+    // The deposits a registration may open with (what the client's dialog offers).
+    static constexpr uint32_t MinRegistrationDeposit = 1000;
+    static constexpr uint32_t MaxRegistrationDeposit = 10000;
+    // The registration of a trader: a generated password of 8 characters.
     Outcome registerAccount(const std::string &name, const std::string &email, uint32_t group,
                             uint32_t depositUnits, std::string &password);
     Outcome deposit(uint32_t account, int64_t cents);

@@ -1,5 +1,6 @@
 #include "pricing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 
@@ -72,7 +73,11 @@ int64_t profitCents(int operation, int kind, int32_t open, int32_t crossPrice, i
     // In doubles: the product of a price difference and a large amount does
     // not fit 32 bits.
     const double result = (double(open) - double(current)) * double(amount) * sign / divisor;
-    return int64_t(std::nearbyint(result * 100.0));
+    // Extreme operator prices must not wrap around a 64-bit integer.
+    const double cents = std::nearbyint(result * 100.0);
+    if (!std::isfinite(cents))
+        return 0;
+    return int64_t(std::clamp(cents, -double(MaxMoneyCents), double(MaxMoneyCents)));
 }
 
 int64_t marginCents(int kind, int32_t price, int32_t crossPrice, int crossKind, int64_t amount, int leverage)
@@ -81,5 +86,8 @@ int64_t marginCents(int kind, int32_t price, int32_t crossPrice, int crossKind, 
         leverage = 1;
     const double divisor = conversionDivisor(kind, crossPrice, crossKind, price);
     const double value = divisor == 0.0 ? double(amount) : double(amount) * double(price) / divisor;
-    return int64_t(std::ceil(value * 100.0 / double(leverage)));
+    const double cents = std::ceil(value * 100.0 / double(leverage));
+    if (!std::isfinite(cents) || cents < 0.0 || cents > double(MaxMoneyCents))
+        return NoMargin;
+    return int64_t(cents);
 }

@@ -32,8 +32,16 @@ int32_t crossPriceOf(int crossKind, int32_t ask, int32_t bid);
 int64_t profitCents(int operation, int kind, int32_t open, int32_t crossPrice, int crossKind, int64_t amount,
                     int32_t current);
 
+// Money figures beyond this (ten trillion units) are not real: a profit is
+// clamped to it, a margin beyond it cannot be computed.
+constexpr int64_t MaxMoneyCents = 1'000'000'000'000'000;
+// The margin of a trade whose figures make no sense (prices at the edge of
+// the range, a negative price): such a trade is refused.
+constexpr int64_t NoMargin = -1;
+
 // Margin in cents: the position's value in the account currency divided by
 // the leverage. When a cross price is missing the amount itself stands in.
+// NoMargin when the result is not finite, negative or beyond MaxMoneyCents.
 int64_t marginCents(int kind, int32_t price, int32_t crossPrice, int crossKind, int64_t amount, int leverage);
 
 // The side a position closes on: a buy (1) at the bid, a sell at the ask.

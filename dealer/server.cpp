@@ -1,8 +1,16 @@
 #include "server.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -10,6 +18,7 @@
 
 #include "admin.h"
 #include "keyfiles.h"
+#include "osrandom.h"
 #include "session.h"
 #include "wirerecords.h"
 
@@ -21,6 +30,9 @@ constexpr uint8_t codeServerTime = 112;
 DealerServer::DealerServer(const DealerOptions &options, const std::string &dataDir)
     : config(options), directory(dataDir)
 {
+    steady.start();
+    serviceTimer.setInterval(0);
+    connect(&serviceTimer, &QTimer::timeout, this, &DealerServer::serviceTurn);
 }
 
 DealerServer::~DealerServer()
@@ -31,12 +43,21 @@ DealerServer::~DealerServer()
     for (Session *s : std::set<Session *>(sessions))
         delete s;
     sessions.clear();
+    if (lockFd >= 0)
+        ::close(lockFd);
 }
 
 bool DealerServer::start(std::string &error)
 {
+    // Whatever the server creates (database, journals, key files, admin
+    // socket) is the owner's only: the database holds passwords and keys.
+    ::umask(077);
+    std::vector<std::string> notes;
     try {
         std::filesystem::create_directories(directory);
+        if (!lockDataDirectory(error))
+            return false;
+        notes = protectDataFiles();
         storage = std::make_unique<Storage>((std::filesystem::path(directory) / "dealer.db").string());
         BookSettings settings;
         settings.leverage = config.leverage;
@@ -75,6 +96,8 @@ bool DealerServer::start(std::string &error)
     for (const auto &[id, key] : keys)
         std::printf("key file of encrypted account %u: %s\n", unsigned(id),
                     (std::filesystem::path(directory) / (std::to_string(id) + ".prk")).string().c_str());
+    for (const std::string &note : notes)
+        std::printf("%s\n", note.c_str());
     if (!adminUp)
         std::printf("admin channel unavailable: %s\n", adminError.c_str());
     std::fflush(stdout);
@@ -94,6 +117,52 @@ bool DealerServer::start(std::string &error)
 }
 
 uint16_t DealerServer::port() const { return listener ? listener->serverPort() : 0; }
+
+bool DealerServer::lockDataDirectory(std::string &error)
+{
+    // Two servers on one directory would hand out the same account ids and
+    // overwrite each other's rows. The lock goes with the process.
+    const std::string path = (std::filesystem::path(directory) / "dealer.lock").string();
+    lockFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd < 0) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK ? "another kelvra-dealer is running on the data directory " + directory
+                                     : "cannot lock " + path + ": " + std::strerror(errno);
+        ::close(lockFd);
+        lockFd = -1;
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> DealerServer::protectDataFiles()
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> notes;
+    auto tighten = [&](const fs::path &path, fs::perms wanted) {
+        std::error_code ec;
+        const fs::file_status st = fs::symlink_status(path, ec);
+        if (ec || fs::is_symlink(st) || !fs::exists(st))
+            return;
+        const fs::perms loose = st.permissions() & (fs::perms::group_all | fs::perms::others_all);
+        if (loose == fs::perms::none)
+            return;
+        fs::permissions(path, wanted, fs::perm_options::replace, ec);
+        notes.push_back((ec ? "could not restrict " : "restricted to the owner: ") + path.string()
+                        + (ec ? ": " + ec.message() : ""));
+    };
+    tighten(directory, fs::perms::owner_all);
+    std::error_code ec;
+    for (const fs::directory_entry &entry : fs::directory_iterator(directory, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("dealer.", 0) == 0 || entry.path().extension() == ".prk")
+            tighten(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
+    }
+    return notes;
+}
 
 void DealerServer::setUpFirstStart()
 {
@@ -123,11 +192,72 @@ void DealerServer::loadKeys()
 void DealerServer::onNewConnection()
 {
     while (QTcpSocket *socket = listener->nextPendingConnection()) {
-        if (++lastSessionId == 0)
-            lastSessionId = 1;
-        auto *session = new Session(socket, *this, lastSessionId);
+        if (!admitConnection()) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto *session = new Session(socket, *this, newSessionId(), ++connectionsAccepted);
         sessions.insert(session);
     }
+}
+
+bool DealerServer::admitConnection()
+{
+    if (sessions.size() >= MaxConnections)
+        return false;
+    // Idle or slow handshakes must not keep real clients out: the oldest of
+    // them goes.
+    Session *oldest = nullptr;
+    size_t unauthenticated = 0;
+    for (Session *s : sessions) {
+        if (s->loggedIn())
+            continue;
+        ++unauthenticated;
+        if (!oldest || s->serial() < oldest->serial())
+            oldest = s;
+    }
+    if (unauthenticated >= MaxUnauthenticated && oldest)
+        oldest->close();
+    return true;
+}
+
+uint16_t DealerServer::newSessionId() const
+{
+    // Drawn at random: a confirmation replayed from an earlier login carries
+    // another session's number.
+    for (;;) {
+        const auto id = osRandomValue<uint16_t>();
+        bool used = id == 0;
+        for (const Session *s : sessions)
+            used = used || s->id() == id;
+        if (!used)
+            return id;
+    }
+}
+
+void DealerServer::schedule(Session *session)
+{
+    if (std::find(waiting.begin(), waiting.end(), session) == waiting.end())
+        waiting.push_back(session);
+    if (!serviceTimer.isActive())
+        serviceTimer.start();
+}
+
+void DealerServer::serviceTurn()
+{
+    // Round robin: each waiting session handles a few commands, then the
+    // event loop runs (quotes, other sockets) before the next turn.
+    std::deque<Session *> turn;
+    turn.swap(waiting);
+    for (Session *s : turn) {
+        if (!sessions.count(s))
+            continue;
+        if (s->handleSome() && sessions.count(s))
+            waiting.push_back(s);
+    }
+    if (waiting.empty())
+        serviceTimer.stop();
 }
 
 Session *DealerServer::sessionOf(uint32_t account) const
@@ -158,6 +288,7 @@ void DealerServer::release(uint32_t account, Session *session)
 void DealerServer::sessionClosed(Session *session)
 {
     sessions.erase(session);
+    waiting.erase(std::remove(waiting.begin(), waiting.end(), session), waiting.end());
     for (auto it = holders.begin(); it != holders.end();) {
         if (it->second == session)
             it = holders.erase(it);

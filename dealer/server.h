@@ -1,13 +1,17 @@
 #pragma once
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
+#include "admission.h"
 #include "book.h"
 #include "market.h"
 #include "options.h"
@@ -26,8 +30,14 @@ public:
     DealerServer(const DealerOptions &options, const std::string &dataDir);
     ~DealerServer() override;
 
-    // Opens the database (creating the demo accounts on first start), starts
-    // listening and prints "listening on ADDR:PORT"; false with a message on failure.
+    // Connections beyond these are turned away: the total, and those that
+    // have not logged in yet (the oldest of them makes room for a new one).
+    static constexpr size_t MaxConnections = 512;
+    static constexpr size_t MaxUnauthenticated = 64;
+
+    // Takes the data directory (a second server on it is refused), opens the
+    // database (creating the demo accounts on first start), starts listening
+    // and prints "listening on ADDR:PORT"; false with a message on failure.
     bool start(std::string &error);
     uint16_t port() const;
 
@@ -58,6 +68,15 @@ public:
 
     size_t sessionCount() const { return sessions.size(); }
 
+    // Milliseconds of a steady clock since the server was made.
+    int64_t nowMs() const { return steady.elapsed(); }
+    LoginLockout &lockout() { return failedLogins; }
+    // True when a registration may take place now (a few per second at most).
+    bool admitRegistration() { return registrations.take(nowMs()); }
+
+    // The session has complete commands waiting: it gets turns until none is left.
+    void schedule(Session *session);
+
     // Test aid for a client's handling of a dealer that does not answer: the
     // reply to the account's next trade command is held back (the command is
     // carried out and its pushes go out) until releaseReply sends it late.
@@ -69,6 +88,14 @@ public:
 
 private:
     void onNewConnection();
+    // One turn: every waiting session handles a few of its commands.
+    void serviceTurn();
+    uint16_t newSessionId() const;
+    // Makes room for a new connection; false when the server is full.
+    bool admitConnection();
+    bool lockDataDirectory(std::string &error);
+    // The database and key files readable by the owner only; the lines to print.
+    std::vector<std::string> protectDataFiles();
     void onTick();
     void onClock();
     void setUpFirstStart();
@@ -82,6 +109,8 @@ private:
     std::unique_ptr<QTcpServer> listener;
     std::unique_ptr<AdminChannel> admin;
     std::set<Session *> sessions;
+    std::deque<Session *> waiting;  // sessions with commands to handle, in turn order
+    QTimer serviceTimer;
     std::map<uint32_t, Session *> holders;
     std::map<uint32_t, std::unique_ptr<ServerRsa>> keys;
     std::set<uint32_t> replyHolds;
@@ -90,5 +119,9 @@ private:
     QElapsedTimer tickClock;
     uint64_t ticksDone = 0;
     uint32_t lastMinute = 0;
-    uint16_t lastSessionId = 0;
+    uint64_t connectionsAccepted = 0;
+    int lockFd = -1;
+    QElapsedTimer steady;
+    LoginLockout failedLogins;
+    RateLimiter registrations{2.0, 5.0};
 };

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <QTcpSocket>
+#include <QTimer>
 
 #include "book.h"
 #include "commands.h"
@@ -74,15 +75,20 @@ struct Incoming {
 
 } // namespace
 
-Session::Session(QTcpSocket *s, DealerServer &srv, uint16_t id)
-    : QObject(nullptr), socket(s), server(srv), sessionId(id)
+Session::Session(QTcpSocket *s, DealerServer &srv, uint16_t id, uint64_t serial)
+    : QObject(nullptr), socket(s), server(srv), sessionId(id), acceptedAs(serial)
 {
     socket->setParent(this);
+    socket->setReadBufferSize(MaxBufferedBytes);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
     connect(socket, &QTcpSocket::readyRead, this, &Session::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, &Session::close);
     connect(socket, &QTcpSocket::errorOccurred, this, [this] { close(); });
+    QTimer::singleShot(HandshakeMs, this, [this] {
+        if (state != State::Ready)
+            close();
+    });
 }
 
 Session::~Session() = default;
@@ -113,24 +119,48 @@ void Session::close()
 
 void Session::onReadyRead()
 {
-    inbound += socket->readAll();
-    while (state != State::Closed) {
-        if (inbound.size() < 5)
-            return;
+    pull();
+    if (frameWaiting())
+        server.schedule(this);
+}
+
+void Session::pull()
+{
+    const qint64 room = MaxBufferedBytes - inbound.size();
+    if (room > 0 && socket->bytesAvailable() > 0)
+        inbound += socket->read(room);
+}
+
+bool Session::frameWaiting()
+{
+    if (state == State::Closed || inbound.size() < 5)
+        return false;
+    const auto *head = reinterpret_cast<const uint8_t *>(inbound.constData());
+    if (!IsValidHeader(head)) {
+        close();
+        return false;
+    }
+    return inbound.size() >= qsizetype(GetU16(head + hdr::PayloadLength)) + PacketHeaderSize;
+}
+
+bool Session::handleSome()
+{
+    QElapsedTimer spent;
+    spent.start();
+    for (int done = 0; done < CommandsPerTurn && spent.elapsed() < TurnBudgetMs; ++done) {
+        pull();
+        if (!frameWaiting())
+            return false;
         const auto *head = reinterpret_cast<const uint8_t *>(inbound.constData());
-        if (!IsValidHeader(head)) {
-            close();
-            return;
-        }
         const qsizetype total = qsizetype(GetU16(head + hdr::PayloadLength)) + PacketHeaderSize;
-        if (inbound.size() < total)
-            return;
         TPacketBuffer buffer(head, head + total);
         inbound.remove(0, total);
         if (!handleFrame(std::move(buffer)))
-            return;
+            return false;
         server.flushPushes();
     }
+    pull();
+    return frameWaiting();
 }
 
 bool Session::handleFrame(TPacketBuffer buffer)
@@ -218,9 +248,9 @@ bool Session::releaseHeldReplies()
     return true;
 }
 
-void Session::sendError(uint8_t code, uint16_t packetId, uint8_t error)
+void Session::sendError(uint8_t code, uint16_t packetId, uint8_t error, const char *serverText)
 {
-    const std::string text = errorTextOf(error);
+    const std::string text = serverText ? serverText : errorTextOf(error);
     Bytes data(1 + text.size());
     data[0] = uint8_t(text.size());
     std::copy(text.begin(), text.end(), data.begin() + 1);
@@ -329,10 +359,11 @@ void Session::handleLogin(const TPacketBuffer &packet, PacketReader &in)
     const uint32_t account = in.u32();
     const std::string given = wireBytes(in.shortString(10));
     const Account *a = server.book().account(account);
-    if (!a || a->password.substr(0, 10) != given) {
-        sendError(cmdLogin, packetId, errLogin);
-        return;
-    }
+    // A locked account answers exactly like a wrong password.
+    if (a && server.lockout().locked(account, server.nowMs()))
+        return loginFailed(cmdLogin, packetId, 0);
+    if (!a || a->password.substr(0, 10) != given)
+        return loginFailed(cmdLogin, packetId, a ? account : 0);
     const ServerRsa *key = a->encrypted ? server.keyOf(account) : nullptr;
     if (a->encrypted && !key) {
         sendError(cmdLogin, packetId, errLogin);
@@ -355,26 +386,54 @@ void Session::handleConfirm(const TPacketBuffer &packet, PacketReader &in)
     const uint16_t packetId = GetU16(&packet[hdr::PacketId]);
     const uint32_t account = in.u32();
     const std::string given = wireBytes(in.shortString(10));
-    if (account != accountId || given != password) {
-        sendError(cmdLoginConfirm, packetId, errLogin);
+    // The confirmation follows the login on this connection: the session
+    // number this connection was given and the second packet of the session.
+    // (Under encryption both travel inside the cipher, so a replayed
+    // confirmation of another login does not pass.)
+    const bool fresh = GetU16(&packet[hdr::SessionId]) == sessionId && packetId == 2;
+    if (!fresh || account != accountId || given != password) {
+        const uint32_t failedAccount = accountId;
         server.release(accountId, this);
         accountId = 0;
         encrypted = false;
         rsa = nullptr;
         state = State::Fresh;
+        loginFailed(cmdLoginConfirm, packetId, failedAccount);
+        close();
         return;
     }
     state = State::Ready;
     sendReply(cmdLoginConfirm, packetId, errOk, {});
 }
 
+void Session::loginFailed(uint8_t code, uint16_t packetId, uint32_t account)
+{
+    if (account != 0)
+        server.lockout().failed(account, server.nowMs());
+    sendError(code, packetId, errLogin);
+    if (++failedLogins >= MaxFailedLogins) {
+        socket->flush();
+        close();
+    }
+}
+
 void Session::handleRegister(const TPacketBuffer &packet, PacketReader &in)
 {
     const uint16_t packetId = GetU16(&packet[hdr::PacketId]);
+    // One registration per connection.
+    if (registrationTried) {
+        close();
+        return;
+    }
+    registrationTried = true;
     const std::string name = wireBytes(in.shortString(40));
     const std::string email = wireBytes(in.shortString(80));
     const uint32_t group = in.u32();
     const uint32_t deposit = in.u32();
+    if (!server.admitRegistration()) {
+        sendError(cmdRegister, packetId, errUnsupported, "Too many registrations, please try again later");
+        return;
+    }
     std::string newPassword;
     const Outcome r = server.book().registerAccount(name, email, group, deposit, newPassword);
     if (r.error != errOk) {

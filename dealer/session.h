@@ -22,8 +22,26 @@ class PacketReader;
 class Session : public QObject {
     Q_OBJECT
 public:
-    Session(QTcpSocket *socket, DealerServer &server, uint16_t sessionId);
+    // A client that has not logged in or registered within this time is dropped.
+    static constexpr int HandshakeMs = 10000;
+    // Failed logins (and confirmations) after which the connection is closed.
+    static constexpr int MaxFailedLogins = 3;
+    // Commands handled per turn of the server's round robin, and the time
+    // after which a turn ends early (at least one command is always handled).
+    static constexpr int CommandsPerTurn = 4;
+    static constexpr int64_t TurnBudgetMs = 5;
+    // Client bytes read ahead of the commands being handled; the rest waits
+    // in the kernel, so a flooding client is slowed by TCP itself.
+    static constexpr qint64 MaxBufferedBytes = 64 * 1024;
+
+    // serial: the order of acceptance (the oldest handshake makes room first).
+    Session(QTcpSocket *socket, DealerServer &server, uint16_t sessionId, uint64_t serial);
     ~Session() override;
+
+    uint16_t id() const { return sessionId; }
+    uint64_t serial() const { return acceptedAs; }
+    // Handles the next few complete commands; true when more are waiting.
+    bool handleSome();
 
     bool loggedIn() const { return state == State::Ready; }
     uint32_t account() const { return accountId; }
@@ -59,8 +77,15 @@ private:
     };
 
     void onReadyRead();
+    // Moves client bytes into the buffer, up to its limit.
+    void pull();
+    // True when a whole frame is buffered (a bad header closes the session).
+    bool frameWaiting();
     // One whole frame; false when it ended the session.
     bool handleFrame(TPacketBuffer buffer);
+    // A wrong password or confirmation: counted for the account, and the
+    // connection closes after the last allowed attempt.
+    void loginFailed(uint8_t code, uint16_t packetId, uint32_t account);
     void handle(const TPacketBuffer &packet);
     void handleLogin(const TPacketBuffer &packet, PacketReader &in);
     void handleConfirm(const TPacketBuffer &packet, PacketReader &in);
@@ -70,7 +95,7 @@ private:
     void confirmPrice(uint16_t packetId, uint32_t answer);
 
     void sendReply(uint8_t code, uint16_t packetId, uint8_t error, const Bytes &data, uint8_t extraFlags = 0);
-    void sendError(uint8_t code, uint16_t packetId, uint8_t error);
+    void sendError(uint8_t code, uint16_t packetId, uint8_t error, const char *text = nullptr);
     // A list reply: split over packets when it does not fit one.
     void sendList(uint8_t code, uint16_t packetId, size_t recordSize, const Bytes &records);
     void write(TPacketBuffer &packet, bool encrypt);
@@ -80,6 +105,9 @@ private:
     QByteArray inbound;
     State state = State::Fresh;
     uint16_t sessionId;
+    uint64_t acceptedAs;
+    int failedLogins = 0;
+    bool registrationTried = false;
     uint32_t accountId = 0;
     std::string password;
     const ServerRsa *rsa = nullptr;  // set for an encrypted account

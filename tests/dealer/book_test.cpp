@@ -116,6 +116,10 @@ TEST_F(BookTest, RefusesWhatCannotBeDealt)
     EXPECT_EQ(book->placePending(account, 1, 5, 1, 10850, 0, 10900).error, errStopLoss);
     EXPECT_EQ(book->placePending(account, 1, 7, 1, 0, 0, 10900).error, errPrice);
     EXPECT_TRUE(book->orders(account).empty());
+    // An operator's absurd prices leave a margin that cannot be computed.
+    quote(2000000000, 2);
+    quote(2000000000, 7);
+    EXPECT_EQ(book->openMarket(account, 7, 1, 1, 0, 0, deal(7).ask, true).error, errPrice);
 }
 
 TEST_F(BookTest, ActiveOrdersAreLimited)
@@ -320,7 +324,8 @@ TEST_F(BookTest, RegistrationChecksAndMakesAnAccount)
 {
     std::string password;
     EXPECT_EQ(book->registerAccount("  ", "a@b.cd", 0, 1000, password).error, errLogin);
-    EXPECT_EQ(book->registerAccount("Ivan", "a@b.cd", 0, 0, password).error, errNoMoney);
+    EXPECT_EQ(book->registerAccount("Ivan", "a@b.cd", 0, 999, password).error, errNoMoney);
+    EXPECT_EQ(book->registerAccount("Ivan", "a@b.cd", 0, 10001, password).error, errNoMoney);
     const Outcome r = book->registerAccount("Ivan", "a@b.cd", 1, 5000, password);
     ASSERT_EQ(r.error, errOk);
     EXPECT_LE(password.size(), 10u);

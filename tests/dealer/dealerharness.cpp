@@ -166,6 +166,7 @@ void RawClient::sendCommand(uint8_t code, uint16_t packetId, const std::vector<u
     TPacketBuffer b = NewPacketBuffer(int(payload.size()));
     b[hdr::Flags] = pfCommand | pfReply;
     PutU16(&b[hdr::PacketId], packetId);
+    PutU16(&b[hdr::SessionId], sessionId);
     b[hdr::Code] = code;
     std::copy(payload.begin(), payload.end(), b.begin() + hdr::Data);
     connection->sendPacket(b);
@@ -206,6 +207,7 @@ bool RawClient::login(uint32_t account, const QString &password)
     auto r = readReply();
     if (!r || ErrorOf(*r) != 0)
         return false;
+    sessionId = GetU16(&(*r)[hdr::SessionId]);
     sendCommand(cmdLoginConfirm, 2, payload);
     r = readReply();
     return r && ErrorOf(*r) == 0;

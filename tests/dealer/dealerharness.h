@@ -75,6 +75,8 @@ public:
     // True when the server has closed the connection (within the time).
     bool closedByServer(int timeoutMs = 5000);
     bool login(uint32_t account, const QString &password);
+    // Copied into every command; set by a successful first login step.
+    uint16_t sessionId = 0;
 
 private:
     int fd = -1;

@@ -68,6 +68,17 @@ TEST(DealerPricing, MarginFollowsLeverageAndConversion)
     EXPECT_EQ(marginCents(3, 8600, 12500, 1, lot, 100), 107500);
 }
 
+// Prices at the edge of the range: no wrap-around into a negative margin
+// that would pass any money check, and a profit that stays a number.
+TEST(DealerPricing, ExtremePricesGiveNoMarginAndABoundedProfit)
+{
+    const int32_t top = 2100000000;
+    EXPECT_EQ(marginCents(3, top, top, 1, 100 * lot, 1), NoMargin);
+    EXPECT_EQ(marginCents(1, -5, 0, 0, lot, 100), NoMargin);
+    EXPECT_EQ(profitCents(1, 3, 1, top, 1, 100 * lot, top), MaxMoneyCents);
+    EXPECT_EQ(profitCents(2, 3, 1, top, 1, 100 * lot, top), -MaxMoneyCents);
+}
+
 TEST(DealerMarket, BarLabelsAreTheEndOfTheirPeriod)
 {
     EXPECT_EQ(barLabel(1, 600), 600);
