@@ -9,7 +9,7 @@
 const char *const dealerUsage =
     "usage: kelvra-dealer [--listen ADDR] [--port N] [--data DIR] [--seed N]\n"
     "                     [--ticks-per-second X] [--requote-points N] [--leverage N]\n"
-    "                     [--confirm-seconds N]\n"
+    "                     [--confirm-seconds N] [--handshake-seconds N]\n"
     "       kelvra-dealer admin [--data DIR] COMMAND ARGS...   (see the README)\n";
 
 namespace {
@@ -83,6 +83,12 @@ std::optional<DealerOptions> parseDealerOptions(const std::vector<std::string> &
                 return std::nullopt;
             }
             o.confirmSeconds = int(n);
+        } else if (name == "--handshake-seconds") {
+            if (!parseInt(value, 1, 600, n)) {
+                error = "--handshake-seconds takes 1 to 600";
+                return std::nullopt;
+            }
+            o.handshakeSeconds = int(n);
         } else {
             error = "unknown argument " + name;
             return std::nullopt;

@@ -8,7 +8,7 @@
 // Command line of the server:
 //   kelvra-dealer [--listen ADDR] [--port N] [--data DIR] [--seed N]
 //                 [--ticks-per-second X] [--requote-points N] [--leverage N]
-//                 [--confirm-seconds N]
+//                 [--confirm-seconds N] [--handshake-seconds N]
 struct DealerOptions {
     std::string listen = "127.0.0.1";
     int port = 2222;
@@ -19,6 +19,7 @@ struct DealerOptions {
     int requotePoints = 5;
     int leverage = 100;
     int confirmSeconds = 10;  // how long a requoted price stays on offer
+    int handshakeSeconds = 10;  // a connection must log in or register within this
 };
 
 // Parses the server's arguments (without the program name); on a fault

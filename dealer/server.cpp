@@ -74,6 +74,8 @@ bool DealerServer::start(std::string &error)
     }
 
     listener = std::make_unique<QTcpServer>();
+    // Room for bursts of connections; the caps below apply once accepted.
+    listener->setListenBacklogSize(1024);
     QHostAddress address;
     if (!address.setAddress(QString::fromStdString(config.listen))) {
         error = "not an address: " + config.listen;

@@ -85,7 +85,8 @@ Session::Session(QTcpSocket *s, DealerServer &srv, uint16_t id, uint64_t serial)
     connect(socket, &QTcpSocket::readyRead, this, &Session::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, &Session::close);
     connect(socket, &QTcpSocket::errorOccurred, this, [this] { close(); });
-    QTimer::singleShot(HandshakeMs, this, [this] {
+    // A client that has not logged in or registered in time is dropped.
+    QTimer::singleShot(server.options().handshakeSeconds * 1000, this, [this] {
         if (state != State::Ready)
             close();
     });

@@ -22,8 +22,6 @@ class PacketReader;
 class Session : public QObject {
     Q_OBJECT
 public:
-    // A client that has not logged in or registered within this time is dropped.
-    static constexpr int HandshakeMs = 10000;
     // Failed logins (and confirmations) after which the connection is closed.
     static constexpr int MaxFailedLogins = 3;
     // Commands handled per turn of the server's round robin, and the time

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 
+#include "languagetables.h"
 #include "testapp.h"
 
 DealerProcess::DealerProcess(QString dataDir, QStringList extra) : dir(std::move(dataDir)), arguments(std::move(extra))
@@ -47,6 +48,21 @@ bool DealerProcess::stop()
     if (!done)
         process->kill();
     return done && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+}
+
+int DealerProcess::exitCode(int timeoutMs)
+{
+    if (!process || !process->waitForFinished(timeoutMs) || process->exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process->exitCode();
+}
+
+QString DealerProcess::output()
+{
+    if (!process)
+        return {};
+    process->waitForReadyRead(100);
+    return QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError());
 }
 
 bool DealerProcess::admin(const QStringList &args, QString *out)
@@ -211,6 +227,26 @@ bool RawClient::login(uint32_t account, const QString &password)
     sendCommand(cmdLoginConfirm, 2, payload);
     r = readReply();
     return r && ErrorOf(*r) == 0;
+}
+
+void DealerTest::SetUp()
+{
+    EnsureTestApp();
+    SetEnglish(true);
+    ASSERT_TRUE(dir.isValid());
+}
+
+void DealerTest::startDealer(QStringList extra)
+{
+    dealer = std::make_unique<DealerProcess>(dir.path(), extra);
+    ASSERT_TRUE(dealer->start()) << dealer->firstLine.toStdString();
+}
+
+std::unique_ptr<DealerClient> DealerTest::connect(uint32_t account, const QString &password, const TKeyRecord &key)
+{
+    auto c = std::make_unique<DealerClient>(dealer->port());
+    EXPECT_TRUE(c->login(account, password, key)) << c->status().toStdString();
+    return c;
 }
 
 uint8_t ErrorOf(const TPacketBuffer &reply) { return reply.size() > hdr::Data ? reply[hdr::Data] : 0xFF; }

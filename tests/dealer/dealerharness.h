@@ -5,7 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +28,10 @@ public:
     // `kelvra-dealer admin --data DIR args...`; true on exit status 0.
     bool admin(const QStringList &args, QString *out = nullptr);
     int port() const { return listenPort; }
+    // Waits for the process to end by itself; its exit code, -1 when it did not.
+    int exitCode(int timeoutMs = 15000);
+    // What it printed after the first line (and on stderr) so far.
+    QString output();
     QString firstLine;
 
 private:
@@ -87,3 +94,15 @@ private:
 uint8_t ErrorOf(const TPacketBuffer &reply);
 // The data after the error byte.
 std::vector<uint8_t> DataOf(const TPacketBuffer &reply);
+
+// A test with a fresh data directory for the real server.
+class DealerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void startDealer(QStringList extra = {"--ticks-per-second", "0"});
+    std::unique_ptr<DealerClient> connect(uint32_t account = 1001, const QString &password = "demo",
+                                          const TKeyRecord &key = {});
+
+    QTemporaryDir dir;
+    std::unique_ptr<DealerProcess> dealer;
+};

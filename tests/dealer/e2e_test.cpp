@@ -26,26 +26,8 @@ struct Instr {
     int32_t ask, bid;
 };
 
-class DealerEndToEnd : public ::testing::Test {
+class DealerEndToEnd : public DealerTest {
 protected:
-    void SetUp() override
-    {
-        EnsureTestApp();
-        SetEnglish(true);
-        ASSERT_TRUE(dir.isValid());
-    }
-    void startDealer(QStringList extra = {"--ticks-per-second", "0"})
-    {
-        dealer = std::make_unique<DealerProcess>(dir.path(), extra);
-        ASSERT_TRUE(dealer->start()) << dealer->firstLine.toStdString();
-    }
-    std::unique_ptr<DealerClient> connect(uint32_t account = 1001, const QString &password = "demo",
-                                          const TKeyRecord &key = {})
-    {
-        auto c = std::make_unique<DealerClient>(dealer->port());
-        EXPECT_TRUE(c->login(account, password, key)) << c->status().toStdString();
-        return c;
-    }
     static Parts ask(DealerClient &c, uint8_t code) { return c.request(NewCommand(code, 0)); }
     static Parts ask(DealerClient &c, uint8_t code, uint32_t value) { return c.request(NewCommandU32(code, value)); }
     std::vector<Instr> instruments(DealerClient &c)
@@ -107,9 +89,6 @@ protected:
         return NewPlaceCommand(o);
     }
     static uint32_t lastPushId(DealerClient &c, uint8_t code) { return GetU32(&c.pushed[code].back()[hdr::Data]); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<DealerProcess> dealer;
 };
 
 TEST_F(DealerEndToEnd, PlainLoginAndTheStartupReplies)
