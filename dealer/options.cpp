@@ -10,6 +10,7 @@ const char *const dealerUsage =
     "usage: kelvra-dealer [--listen ADDR] [--port N] [--data DIR] [--seed N]\n"
     "                     [--ticks-per-second X] [--requote-points N] [--leverage N]\n"
     "                     [--confirm-seconds N] [--handshake-seconds N]\n"
+    "                     [--registrations-per-second X]\n"
     "       kelvra-dealer admin [--data DIR] COMMAND ARGS...   (see the README)\n";
 
 namespace {
@@ -89,6 +90,14 @@ std::optional<DealerOptions> parseDealerOptions(const std::vector<std::string> &
                 return std::nullopt;
             }
             o.handshakeSeconds = int(n);
+        } else if (name == "--registrations-per-second") {
+            char *end = nullptr;
+            const double v = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || !(v >= 0.01 && v <= 100000)) {
+                error = "--registrations-per-second takes 0.01 to 100000";
+                return std::nullopt;
+            }
+            o.registrationsPerSecond = v;
         } else {
             error = "unknown argument " + name;
             return std::nullopt;

@@ -9,6 +9,7 @@
 //   kelvra-dealer [--listen ADDR] [--port N] [--data DIR] [--seed N]
 //                 [--ticks-per-second X] [--requote-points N] [--leverage N]
 //                 [--confirm-seconds N] [--handshake-seconds N]
+//                 [--registrations-per-second X]
 struct DealerOptions {
     std::string listen = "127.0.0.1";
     int port = 2222;
@@ -20,6 +21,7 @@ struct DealerOptions {
     int leverage = 100;
     int confirmSeconds = 10;  // how long a requoted price stays on offer
     int handshakeSeconds = 10;  // a connection must log in or register within this
+    double registrationsPerSecond = 2.0;  // new accounts at most, after a burst of a few
 };
 
 // Parses the server's arguments (without the program name); on a fault

@@ -28,7 +28,8 @@ constexpr uint8_t codeServerTime = 112;
 }
 
 DealerServer::DealerServer(const DealerOptions &options, const std::string &dataDir)
-    : config(options), directory(dataDir)
+    : config(options), directory(dataDir),
+      registrations(options.registrationsPerSecond, std::max(5.0, options.registrationsPerSecond))
 {
     steady.start();
     serviceTimer.setInterval(0);

@@ -123,5 +123,5 @@ private:
     int lockFd = -1;
     QElapsedTimer steady;
     LoginLockout failedLogins;
-    RateLimiter registrations{2.0, 5.0};
+    RateLimiter registrations;
 };

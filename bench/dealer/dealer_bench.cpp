@@ -1,13 +1,16 @@
 // The dealer under load, over loopback: quote pushes delivered to 200
-// sessions, and the round trip of a market order and of its close.
+// sessions, the round trip of a market order and of its close, and the same
+// round trip while another client floods the server.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -42,7 +45,8 @@ public:
             dup2(out[1], 1);
             close(out[0]);
             execl(KELVRA_DEALER_BINARY, KELVRA_DEALER_BINARY, "--port", "0", "--data", dir.c_str(),
-                  "--ticks-per-second", ticksPerSecond, "--seed", "3", static_cast<char *>(nullptr));
+                  "--ticks-per-second", ticksPerSecond, "--seed", "3", "--registrations-per-second", "10000",
+                  static_cast<char *>(nullptr));
             _exit(127);
         }
         close(out[1]);
@@ -60,6 +64,15 @@ public:
         close(output);
         std::string cmd = "rm -rf '" + dir + "'";
         [[maybe_unused]] int rc = std::system(cmd.c_str());
+    }
+    // Money through the admin command: the trading benchmarks pay the spread
+    // on every round trip.
+    void deposit(uint32_t account, const char *units) const
+    {
+        const std::string cmd = std::string(KELVRA_DEALER_BINARY) + " admin --data '" + dir + "' deposit "
+                                + std::to_string(account) + " " + units + " >/dev/null";
+        if (std::system(cmd.c_str()) != 0)
+            std::abort();
     }
     int port = 0;
 
@@ -125,13 +138,16 @@ TPacketBuffer readReply(int fd)
 }
 
 // A new account on a new connection: the registration leaves it logged in.
-int registeredSession(int port, uint32_t deposit)
+int registeredSession(int port, uint32_t deposit, uint32_t *account = nullptr)
 {
     const int fd = connectTo(port);
     TCommandPtr reg = NewRegisterCommand("Bench Trader", "bench@example.com", 1, deposit);
     sendCommand(fd, *reg, 1);
-    if (readReply(fd)[hdr::Data] != 0)
+    const TPacketBuffer reply = readReply(fd);
+    if (reply[hdr::Data] != 0)
         std::abort();
+    if (account)
+        *account = GetU32(&reply[hdr::ReplyData]);
     return fd;
 }
 
@@ -204,12 +220,18 @@ double percentile(std::vector<double> v, double p)
     return v.empty() ? 0 : v[std::min(v.size() - 1, size_t(p * double(v.size())))];
 }
 
-void BM_OrderRoundTrip(benchmark::State &state)
+// A refused trade ends the benchmark with the reason.
+void expectDone(const TPacketBuffer &reply)
 {
-    Dealer dealer("0");
-    const int fd = registeredSession(dealer.port, 1000000);
-    uint16_t id = 10;
-    // The prices of EURUSD and the spread table, as the client would have them.
+    if (reply[hdr::Data] != 0) {
+        std::fprintf(stderr, "command %d refused with error %d\n", reply[hdr::Code], reply[hdr::Data]);
+        std::abort();
+    }
+}
+
+// The dealing prices of EURUSD for one lot, as the client would have them.
+std::pair<qint32, qint32> eurusdDealing(int fd, uint16_t &id)
+{
     TCommandPtr sys = NewCommand(cmdGetSysVariables, 0);
     sendCommand(fd, *sys, ++id);
     const TPacketBuffer vars = readReply(fd);
@@ -218,37 +240,56 @@ void BM_OrderRoundTrip(benchmark::State &state)
     const TPacketBuffer instruments = readReply(fd);
     qint32 ask = qint32(GetU32(&instruments[13 + 20])), bid = qint32(GetU32(&instruments[13 + 24]));
     DealingPrices(ask, bid, 1, TSpreadTable(&vars[11 + 12], 9), 1);
+    return {ask, bid};
+}
 
+double microsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
+}
+
+// Opens one lot of EURUSD at market and closes it; the two round trips in µs.
+std::pair<double, double> openAndClose(int fd, uint16_t &id, qint32 ask, qint32 bid)
+{
+    TOrderFields o;
+    o.CurrencyId = 1;
+    o.Side = 1;
+    o.OrderType = 1;
+    o.Lots = 1;
+    o.Price = uint32_t(ask);
+    TCommandPtr place = NewPlaceCommand(o);
+    auto t0 = Clock::now();
+    sendCommand(fd, *place, ++id);
+    expectDone(readReply(fd));
+    const double opening = microsSince(t0);
+    // The push with the new position's id follows the reply.
+    uint32_t position = 0;
+    while (position == 0) {
+        const TPacketBuffer p = readPacket(fd);
+        if ((p[hdr::Flags] & pfCommand) && p[hdr::Code] == cmdPositionOpened)
+            position = GetU32(&p[hdr::Data]);
+    }
+    TCommandPtr close = NewClosePositionCommand(position, 1, uint32_t(bid));
+    t0 = Clock::now();
+    sendCommand(fd, *close, ++id);
+    expectDone(readReply(fd));
+    return {opening, microsSince(t0)};
+}
+
+void BM_OrderRoundTrip(benchmark::State &state)
+{
+    Dealer dealer("0");
+    uint32_t account = 0;
+    const int fd = registeredSession(dealer.port, 10000, &account);
+    dealer.deposit(account, "10000000");
+    uint16_t id = 10;
+    const auto [ask, bid] = eurusdDealing(fd, id);
     std::vector<double> open, closing;
     for (auto _ : state) {
-        TOrderFields o;
-        o.CurrencyId = 1;
-        o.Side = 1;
-        o.OrderType = 1;
-        o.Lots = 1;
-        o.Price = uint32_t(ask);
-        TCommandPtr place = NewPlaceCommand(o);
-        auto t0 = Clock::now();
-        sendCommand(fd, *place, ++id);
-        if (readReply(fd)[hdr::Data] != 0)
-            std::abort();
-        auto t1 = Clock::now();
-        open.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-        // The push with the new position's id follows the reply.
-        uint32_t position = 0;
-        while (position == 0) {
-            const TPacketBuffer p = readPacket(fd);
-            if ((p[hdr::Flags] & pfCommand) && p[hdr::Code] == cmdPositionOpened)
-                position = GetU32(&p[hdr::Data]);
-        }
-        TCommandPtr close = NewClosePositionCommand(position, 1, uint32_t(bid));
-        t0 = Clock::now();
-        sendCommand(fd, *close, ++id);
-        if (readReply(fd)[hdr::Data] != 0)
-            std::abort();
-        t1 = Clock::now();
-        closing.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count() + open.back() / 1e6);
+        const auto [o, c] = openAndClose(fd, id, ask, bid);
+        open.push_back(o);
+        closing.push_back(c);
+        state.SetIterationTime((o + c) / 1e6);
     }
     state.counters["open_p50_us"] = percentile(open, 0.50);
     state.counters["open_p99_us"] = percentile(open, 0.99);
@@ -257,7 +298,57 @@ void BM_OrderRoundTrip(benchmark::State &state)
     ::close(fd);
 }
 
+// A trader's round trips while another client floods the server with chat
+// messages (each one a committed transaction, and an automatic answer) as
+// fast as TCP lets it.
+void BM_TradeBesideAFlood(benchmark::State &state)
+{
+    Dealer dealer("4");
+    uint32_t account = 0;
+    const int trader = registeredSession(dealer.port, 10000, &account);
+    dealer.deposit(account, "10000000");
+    const int flooder = registeredSession(dealer.port, 1000);
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> flooded{0};
+    std::thread flood([&] {
+        uint16_t id = 100;
+        std::vector<uint8_t> sink(1 << 16);
+        while (!stop) {
+            for (int k = 0; k < 100; ++k) {
+                TCommandPtr chat = NewSendMessageCommand(QString(20, 'x'), 46000.0);
+                if (++id == 0)
+                    id = 1;
+                chat->SetId(id);
+                Scramble(chat->Buffer);
+                if (send(flooder, chat->Buffer.data(), chat->Buffer.size(), MSG_NOSIGNAL) <= 0)
+                    return;  // the end of the measurement shut the socket
+            }
+            flooded += 100;
+            while (recv(flooder, sink.data(), sink.size(), MSG_DONTWAIT) > 0) {
+            }
+        }
+    });
+    uint16_t id = 10;
+    const auto [ask, bid] = eurusdDealing(trader, id);
+    std::vector<double> trips;
+    for (auto _ : state) {
+        const auto [o, c] = openAndClose(trader, id, ask, bid);
+        trips.push_back(o / 1000.0);
+        trips.push_back(c / 1000.0);
+        state.SetIterationTime((o + c) / 1e6);
+    }
+    stop = true;
+    shutdown(flooder, SHUT_RDWR);
+    flood.join();
+    state.counters["trip_p50_ms"] = percentile(trips, 0.50);
+    state.counters["trip_p99_ms"] = percentile(trips, 0.99);
+    state.counters["flood_commands"] = double(flooded);
+    ::close(trader);
+    ::close(flooder);
+}
+
 } // namespace
 
 BENCHMARK(BM_QuoteFanout)->Args({200, 100})->Args({200, 1000})->Args({200, 5000})->Args({200, 20000})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OrderRoundTrip)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TradeBesideAFlood)->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
