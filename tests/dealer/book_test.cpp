@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <QTemporaryDir>
@@ -371,3 +372,36 @@ TEST_F(BookTest, EverythingSurvivesAReopen)
 }
 
 } // namespace
+
+// A row the database refuses for its content fails that statement only:
+// the error says so, its transaction rolls back and the file stays usable.
+TEST(DealerStorage, ARefusedRowRollsBackAndTheDatabaseGoesOn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Storage storage(dir.filePath("dealer.db").toStdString());
+    ChatMessage m;
+    m.id = 1;
+    m.account = 1001;
+    m.text = "hello";
+    m.date = std::nan("");  // stored as NULL, which the column refuses
+    try {
+        Storage::Transaction tx(storage);
+        storage.putSetting("before", "x");
+        storage.putMessage(m);
+        tx.commit();
+        FAIL() << "a NaN date was stored";
+    } catch (const StorageError &e) {
+        EXPECT_TRUE(e.Refused()) << e.what();
+    }
+    m.date = 46000.5;
+    {
+        Storage::Transaction tx(storage);
+        storage.putMessage(m);
+        tx.commit();
+    }
+    const Storage::Contents c = storage.loadAll();
+    EXPECT_EQ(c.settings.count("before"), 0u);
+    ASSERT_EQ(c.messages.size(), 1u);
+    EXPECT_EQ(c.messages.at(1).date, 46000.5);
+}
