@@ -7,8 +7,24 @@
 namespace kelvra::ta {
 namespace {
 
-// Walks bar to bar and yields the one-bar directional movements and the true
-// range measured against the previous close.
+// {-DM, +DM}: the two directions side by side, so that one division
+// smooths both.
+using Movement = DoublePair;
+constexpr int kMinus = 0;
+constexpr int kPlus = 1;
+
+// A direction counts when it moved further than the other one and beyond
+// zero; otherwise its movement is zero. Branch-free: the outcome is a coin
+// toss on real prices.
+inline Movement oneBarMovement(double downMove, double upMove)
+{
+    const Movement move = {downMove, upMove};
+    const Movement other = {upMove, downMove};
+    return ((move > 0.0) & (other < move)) ? move : Movement{};
+}
+
+// Walks bar to bar and yields the one-bar movements and, when there are
+// closes, the true range measured against the previous close.
 class BarWalk
 {
 public:
@@ -21,28 +37,20 @@ public:
     void next()
     {
         ++m_today;
-        double value = m_high[m_today];
-        const double diffP = value - m_prevHigh;
-        m_prevHigh = value;
-        value = m_low[m_today];
-        const double diffM = m_prevLow - value;
-        m_prevLow = value;
-        minusDm = (diffM > 0 && diffP < diffM) ? diffM : 0.0;
-        plusDm = (diffP > 0 && diffP > diffM) ? diffP : 0.0;
-        hasMinus = diffM > 0 && diffP < diffM;
-        hasPlus = diffP > 0 && diffP > diffM;
+        const double high = m_high[m_today];
+        const double low = m_low[m_today];
+        move = oneBarMovement(m_prevLow - low, high - m_prevHigh);
+        m_prevHigh = high;
+        m_prevLow = low;
         if (m_close) {
-            trueRangeValue = trueRange(m_prevHigh, m_prevLow, m_prevClose);
+            trueRangeValue = trueRange(high, low, m_prevClose);
             m_prevClose = m_close[m_today];
         }
     }
 
     int today() const { return m_today; }
 
-    double minusDm = 0.0;
-    double plusDm = 0.0;
-    bool hasMinus = false;
-    bool hasPlus = false;
+    Movement move = {0.0, 0.0};
     double trueRangeValue = 0.0;
 
 private:
@@ -55,65 +63,85 @@ private:
     double m_prevClose;
 };
 
-// Wilder's running sum: decays by 1/period and takes today's value.
-inline void wilder(double &sum, int period, bool has, double value)
+// Wilder's running sum: decays by 1/period and takes today's value. A zero
+// value is not added, which keeps the add off the dependency chain on bars
+// without movement (adding +0.0 would not change the sum).
+inline double wilder(double sum, double period, double value)
 {
-    if (has)
-        sum = sum - (sum / period) + value;
-    else
-        sum = sum - (sum / period);
+    sum = sum - (sum / period);
+    return value != 0.0 ? sum + value : sum;
 }
 
-// Smoothed +DM, -DM and true range seeded over period - 1 bars, the state
-// that DI, DX and ADX share.
+// Smoothed {-DM, +DM} and true range seeded over period - 1 bars: the state
+// that DI, DX, ADX and ADXR share. Both directions and the range advance
+// without branches, one vector division for the two directions.
 struct DirectionalSums
 {
     DirectionalSums(const double *high, const double *low, const double *close, int first,
                     int period_)
         : walk(high, low, close, first), period(period_)
     {
-        for (int i = period - 1; i-- > 0;) {
+        for (int i = period_ - 1; i-- > 0;) {
             walk.next();
-            if (walk.hasMinus)
-                minus += walk.minusDm;
-            if (walk.hasPlus)
-                plus += walk.plusDm;
+            move += walk.move;
             tr += walk.trueRangeValue;
         }
+        decay();
     }
 
     void next()
     {
         walk.next();
-        wilder(minus, period, walk.hasMinus, walk.minusDm);
-        wilder(plus, period, walk.hasPlus, walk.plusDm);
-        tr = tr - (tr / period) + walk.trueRangeValue;
+        move = decayedMove + walk.move;
+        tr = decayedTr + walk.trueRangeValue;
+        decay();
+    }
+
+    // {-DI, +DI} of the current sums; false when the range is zero.
+    bool indicators(Movement &di) const
+    {
+        if (isZero(tr))
+            return false;
+        di = 100.0 * (move / tr);
+        return true;
     }
 
     // DX of the current sums; false when the ranges leave it undefined.
     bool dx(double &value) const
     {
-        if (isZero(tr))
+        Movement di;
+        if (!indicators(di))
             return false;
-        const double minusDi = (100.0 * (minus / tr));
-        const double plusDi = (100.0 * (plus / tr));
-        const double sum = minusDi + plusDi;
+        const double sum = di[kMinus] + di[kPlus];
         if (isZero(sum))
             return false;
-        value = (100.0 * (std::fabs(minusDi - plusDi) / sum));
+        value = (100.0 * (std::fabs(di[kMinus] - di[kPlus]) / sum));
         return true;
     }
 
     BarWalk walk;
-    int period;
-    double minus = 0.0;
-    double plus = 0.0;
+    double period;
+    Movement move = {0.0, 0.0};
     double tr = 0.0;
+
+private:
+    // The next bar's decay is due as soon as the sums are: issuing its
+    // divisions before the caller divides the sums for its own figures
+    // gives them the divider first, and they are the ones the next bar
+    // waits for.
+    void decay()
+    {
+        decayedMove = move - (move / period);
+        decayedTr = tr - (tr / period);
+    }
+
+    Movement decayedMove = {0.0, 0.0};
+    double decayedTr = 0.0;
 };
 
+template <int Side>
 TA_RetCode directionalMovement(int startIdx, int endIdx, const double *high, const double *low,
-                               int period, bool minusSide, int *outBegIdx, int *outNBElement,
-                               double *out)
+                               int period, int *outBegIdx, int *outNBElement, double *out)
 {
     const int lookback = period > 1 ? period - 1 : 1;
     if (startIdx < lookback)
@@ -127,21 +155,19 @@ TA_RetCode directionalMovement(int startIdx, int endIdx, const double *high, con
         BarWalk walk(high, low, nullptr, startIdx - 1);
         while (walk.today() < endIdx) {
             walk.next();
-            out[outIdx++] = minusSide ? walk.minusDm : walk.plusDm;
+            out[outIdx++] = walk.move[Side];
         }
     } else {
         BarWalk walk(high, low, nullptr, startIdx - lookback);
         double sum = 0.0;
         for (int i = period - 1; i-- > 0;) {
             walk.next();
-            if (minusSide ? walk.hasMinus : walk.hasPlus)
-                sum += minusSide ? walk.minusDm : walk.plusDm;
+            sum += walk.move[Side];
         }
         out[outIdx++] = sum;
         while (walk.today() < endIdx) {
             walk.next();
-            wilder(sum, period, minusSide ? walk.hasMinus : walk.hasPlus,
-                   minusSide ? walk.minusDm : walk.plusDm);
+            sum = wilder(sum, period, walk.move[Side]);
             out[outIdx++] = sum;
         }
     }
@@ -150,9 +176,10 @@ TA_RetCode directionalMovement(int startIdx, int endIdx, const double *high, con
     return TA_SUCCESS;
 }
 
+template <int Side>
 TA_RetCode directionalIndicator(int startIdx, int endIdx, const double *high, const double *low,
-                                const double *close, int period, bool minusSide,
-                                int *outBegIdx, int *outNBElement, double *out)
+                                const double *close, int period, int *outBegIdx,
+                                int *outNBElement, double *out)
 {
     const int lookback = period > 1 ? period : 1;
     if (startIdx < lookback)
@@ -167,25 +194,19 @@ TA_RetCode directionalIndicator(int startIdx, int endIdx, const double *high, co
         BarWalk walk(high, low, close, startIdx - 1);
         while (walk.today() < endIdx) {
             walk.next();
-            const bool has = minusSide ? walk.hasMinus : walk.hasPlus;
-            const double dm = minusSide ? walk.minusDm : walk.plusDm;
-            if (has && !isZero(walk.trueRangeValue))
+            const double dm = walk.move[Side];
+            if (dm != 0.0 && !isZero(walk.trueRangeValue))
                 out[outIdx++] = 100.0 * (dm / walk.trueRangeValue);
             else
                 out[outIdx++] = 0.0;
         }
     } else {
         DirectionalSums sums(high, low, close, startIdx - lookback, period);
-        auto emit = [&] {
-            const double dm = minusSide ? sums.minus : sums.plus;
-            out[outIdx++] = isZero(sums.tr) ? 0.0 : (100.0 * (dm / sums.tr));
-        };
-        sums.next();
-        emit();
-        while (sums.walk.today() < endIdx) {
+        do {
             sums.next();
-            emit();
-        }
+            Movement di;
+            out[outIdx++] = sums.indicators(di) ? di[Side] : 0.0;
+        } while (sums.walk.today() < endIdx);
     }
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
@@ -308,8 +329,8 @@ TA_RetCode TA_MINUS_DM(int startIdx, int endIdx, const double inHigh[], const do
         return rc;
     if (!takePeriod(optInTimePeriod, 14, 1))
         return TA_BAD_PARAM;
-    return directionalMovement(startIdx, endIdx, inHigh, inLow, optInTimePeriod, true, outBegIdx,
-                               outNBElement, outReal);
+    return directionalMovement<kMinus>(startIdx, endIdx, inHigh, inLow, optInTimePeriod, outBegIdx,
+                                       outNBElement, outReal);
 }
 
 int TA_PLUS_DM_Lookback(int optInTimePeriod)
@@ -324,8 +345,8 @@ TA_RetCode TA_PLUS_DM(int startIdx, int endIdx, const double inHigh[], const dou
         return rc;
     if (!takePeriod(optInTimePeriod, 14, 1))
         return TA_BAD_PARAM;
-    return directionalMovement(startIdx, endIdx, inHigh, inLow, optInTimePeriod, false, outBegIdx,
-                               outNBElement, outReal);
+    return directionalMovement<kPlus>(startIdx, endIdx, inHigh, inLow, optInTimePeriod, outBegIdx,
+                                      outNBElement, outReal);
 }
 
 int TA_MINUS_DI_Lookback(int optInTimePeriod)
@@ -344,8 +365,8 @@ TA_RetCode TA_MINUS_DI(int startIdx, int endIdx, const double inHigh[], const do
         return rc;
     if (!takePeriod(optInTimePeriod, 14, 1))
         return TA_BAD_PARAM;
-    return directionalIndicator(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, true,
-                                outBegIdx, outNBElement, outReal);
+    return directionalIndicator<kMinus>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod,
+                                        outBegIdx, outNBElement, outReal);
 }
 
 int TA_PLUS_DI_Lookback(int optInTimePeriod)
@@ -362,8 +383,8 @@ TA_RetCode TA_PLUS_DI(int startIdx, int endIdx, const double inHigh[], const dou
         return rc;
     if (!takePeriod(optInTimePeriod, 14, 1))
         return TA_BAD_PARAM;
-    return directionalIndicator(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod, false,
-                                outBegIdx, outNBElement, outReal);
+    return directionalIndicator<kPlus>(startIdx, endIdx, inHigh, inLow, inClose, optInTimePeriod,
+                                       outBegIdx, outNBElement, outReal);
 }
 
 int TA_DX_Lookback(int optInTimePeriod)
@@ -453,21 +474,22 @@ TA_RetCode TA_ADXR(int startIdx, int endIdx, const double inHigh[], const double
         return emptyResult(outBegIdx, outNBElement);
 
     // ADX now averaged with ADX period - 1 bars ago, kept in a ring of the
-    // last `period` values.
-    WindowBuffer<128> ring(static_cast<std::size_t>(period));
+    // last period - 1 values: the slot read is the one overwritten next.
+    const int delay = period - 1;
+    WindowBuffer<128> ring(static_cast<std::size_t>(delay));
     if (!ring.ok())
         return TA_ALLOC_ERR;
-    const int delay = period - 1;
     int seen = 0;
+    std::size_t slot = 0;
     int outIdx = 0;
     adxStream(startIdx - delay, endIdx, inHigh, inLow, inClose, period, [&](double adx) {
-        const int slot = seen % period;
-        if (seen >= delay) {
-            const double older = ring[static_cast<std::size_t>((seen - delay) % period)];
-            outReal[outIdx++] = ((adx + older) / 2.0);
-        }
-        ring[static_cast<std::size_t>(slot)] = adx;
-        ++seen;
+        if (seen < delay)
+            ++seen;
+        else
+            outReal[outIdx++] = ((adx + ring[slot]) / 2.0);
+        ring[slot] = adx;
+        if (++slot == static_cast<std::size_t>(delay))
+            slot = 0;
     });
     *outBegIdx = startIdx;
     *outNBElement = outIdx;

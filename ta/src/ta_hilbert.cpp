@@ -5,6 +5,9 @@
 
 #include "ta_common.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace kelvra::ta {
 namespace {
 
@@ -152,6 +155,47 @@ double radToDeg()
     return 180.0 / (4.0 * std::atan(1.0));
 }
 
+// Bars of the trend line measured before their means are taken; the block's
+// figures stay in the first-level cache.
+constexpr int kTrendBlock = 64;
+
+// Continues `sum` with the prices from `from` to `to` - 1 bars before `bar`.
+double addEarlier(const double *in, int bar, int from, int to, double sum)
+{
+    for (int k = from; k < to; ++k)
+        sum += in[bar - k];
+    return sum;
+}
+
+// Mean price of each bar over its dominant cycle, newest price first, for
+// the `count` bars from `first` on. Each mean is a chain of dependent
+// additions; four neighbouring bars run theirs side by side over the terms
+// they all have, then finish alone.
+void cycleMeans(const double *in, int first, int count, const int *dcPeriods, double *means)
+{
+    constexpr int kLanes = 4;
+    for (int i = 0; i < count; i += kLanes) {
+        const int lanes = std::min(kLanes, count - i);
+        const int bar = first + i;
+        int terms[kLanes];
+        int shared = lanes == kLanes ? INT_MAX : 0;
+        for (int l = 0; l < lanes; ++l) {
+            terms[l] = std::max(0, std::min(dcPeriods[i + l], bar + l + 1));
+            shared = std::min(shared, terms[l]);
+        }
+        double sum[kLanes] = {0.0, 0.0, 0.0, 0.0};
+        for (int k = 0; k < shared; ++k) {
+            for (int l = 0; l < kLanes; ++l)
+                sum[l] += in[bar + l - k];
+        }
+        for (int l = 0; l < lanes; ++l) {
+            const double total = addEarlier(in, bar + l, shared, terms[l], sum[l]);
+            const int dcPeriod = dcPeriods[i + l];
+            means[i + l] = dcPeriod > 0 ? total / static_cast<double>(dcPeriod) : total;
+        }
+    }
+}
+
 } // namespace
 
 void mamaCore(int startIdx, int endIdx, const double *in, double fastLimit, double slowLimit,
@@ -240,27 +284,35 @@ TA_RetCode TA_HT_TRENDLINE(int startIdx, int endIdx, const double inReal[], int 
     CycleState cycle;
     double smoothPeriod = 0.0;
     double iTrend1 = 0.0, iTrend2 = 0.0, iTrend3 = 0.0;
+    int dcPeriods[kTrendBlock];
+    double means[kTrendBlock];
     int outIdx = 0;
     while (today <= endIdx) {
-        cycle.transform(smoother.push(inReal[today]), (today % 2) == 0);
-        cycle.updatePeriod(rad2Deg);
-        smoothPeriod = (0.33 * cycle.period) + (0.67 * smoothPeriod);
+        // The cycle measurement is one long chain of dependent steps; the
+        // means over each bar's cycle hang off it but not on each other.
+        // Measuring a block first and averaging after keeps the averaging
+        // from stalling the chain. The output may share the input: each
+        // write lands the lookback behind its bar, beyond the longest mean.
+        const int count = std::min(kTrendBlock, endIdx - today + 1);
+        for (int i = 0; i < count; ++i) {
+            const int bar = today + i;
+            cycle.transform(smoother.push(inReal[bar]), (bar % 2) == 0);
+            cycle.updatePeriod(rad2Deg);
+            smoothPeriod = (0.33 * cycle.period) + (0.67 * smoothPeriod);
+            dcPeriods[i] = static_cast<int>(smoothPeriod + 0.5);
+        }
+        cycleMeans(inReal, today, count, dcPeriods, means);
 
-        // Mean price over the dominant cycle, then a weighted blend with the
-        // three previous means.
-        const int dcPeriod = static_cast<int>(smoothPeriod + 0.5);
-        double mean = 0.0;
-        for (int i = 0, idx = today; i < dcPeriod && idx >= 0; ++i)
-            mean += inReal[idx--];
-        if (dcPeriod > 0)
-            mean = mean / static_cast<double>(dcPeriod);
-        const double trend = (4.0 * mean + 3.0 * iTrend1 + 2.0 * iTrend2 + iTrend3) / 10.0;
-        iTrend3 = iTrend2;
-        iTrend2 = iTrend1;
-        iTrend1 = mean;
-        if (today >= startIdx)
-            outReal[outIdx++] = trend;
-        ++today;
+        // A weighted blend of the mean with the three previous ones.
+        for (int i = 0; i < count; ++i, ++today) {
+            const double mean = means[i];
+            const double trend = (4.0 * mean + 3.0 * iTrend1 + 2.0 * iTrend2 + iTrend3) / 10.0;
+            iTrend3 = iTrend2;
+            iTrend2 = iTrend1;
+            iTrend1 = mean;
+            if (today >= startIdx)
+                outReal[outIdx++] = trend;
+        }
     }
     *outBegIdx = startIdx;
     *outNBElement = outIdx;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -253,6 +254,65 @@ TEST(Behaviour, WeightedAverageOfAVeryLongPeriod)
             weights += w;
         }
         EXPECT_NEAR(wma.v[0][static_cast<std::size_t>(j)], static_cast<double>(weighted / weights), 1e-9);
+    }
+}
+
+TEST(Behaviour, MidPriceIsTheMiddleOfTheWindowExtremes)
+{
+    // Periods beside the reference figures' 6 and 14 (the shortest, and
+    // longer than fits on the stack), starts that shift where the windows
+    // fall, ends inside a window's run, and the output sharing an input.
+    const Bars bars = sampleBars(700, 13);
+    const double *h = bars.high.data(), *l = bars.low.data();
+    for (int period : {2, 3, 65, 250}) {
+        for (int start : {0, period + 4}) {
+            const int end = 600 + period % 7;
+            const Series1 mid = collect(700, [&](int *b, int *n, double *o, double *, double *) {
+                return TA_MIDPRICE(start, end, h, l, period, b, n, o);
+            });
+            ASSERT_EQ(mid.begin, std::max(start, period - 1));
+            ASSERT_EQ(mid.count, end - mid.begin + 1);
+            for (int j = 0; j < mid.count; ++j) {
+                const int bar = mid.begin + j;
+                const double highest = *std::max_element(h + bar - period + 1, h + bar + 1);
+                const double lowest = *std::min_element(l + bar - period + 1, l + bar + 1);
+                ASSERT_EQ(mid.v[0][static_cast<std::size_t>(j)], (highest + lowest) / 2.0)
+                    << "period " << period << " start " << start << " bar " << bar;
+            }
+            for (const std::vector<double> *input : {&bars.high, &bars.low}) {
+                std::vector<double> shared = *input;
+                const bool high = input == &bars.high;
+                int begin = 0, count = 0;
+                ASSERT_EQ(TA_MIDPRICE(start, end, high ? shared.data() : h, high ? l : shared.data(),
+                                      period, &begin, &count, shared.data()),
+                          TA_SUCCESS);
+                shared.resize(static_cast<std::size_t>(count));
+                EXPECT_EQ(shared, mid.v[0]) << "period " << period << (high ? " high" : " low");
+            }
+        }
+    }
+}
+
+TEST(Behaviour, AdxrAveragesTheAdxWithTheOnePeriodMinusOneBarsEarlier)
+{
+    // The shortest period (one value held back) and one longer than fits on
+    // the stack.
+    const Bars bars = sampleBars(1200, 17);
+    const double *h = bars.high.data(), *l = bars.low.data(), *c = bars.close.data();
+    for (int period : {2, 200}) {
+        const Series1 adx = collect(1200, [&](int *b, int *n, double *o, double *, double *) {
+            return TA_ADX(0, 1199, h, l, c, period, b, n, o);
+        });
+        const Series1 adxr = collect(1200, [&](int *b, int *n, double *o, double *, double *) {
+            return TA_ADXR(0, 1199, h, l, c, period, b, n, o);
+        });
+        ASSERT_EQ(adxr.begin, adx.begin + period - 1);
+        ASSERT_EQ(adxr.count, adx.count - (period - 1));
+        for (int j = 0; j < adxr.count; ++j) {
+            const auto i = static_cast<std::size_t>(j);
+            ASSERT_EQ(adxr.v[0][i], (adx.v[0][i + static_cast<std::size_t>(period) - 1] + adx.v[0][i]) / 2.0)
+                << "period " << period << " value " << j;
+        }
     }
 }
 
