@@ -32,11 +32,12 @@ TSerData::TSerData(int timeframe, int instrumentId, const QString &instrumentNam
         a.values.assign(size_t(Capacity), 0.0);
 }
 
-void TSerData::growIfFull()
+void TSerData::growIfFull(int room)
 {
-    if (Last + 1 < Capacity)
+    if (Last + room < Capacity)
         return;
-    Capacity += CapacityStep;
+    while (Last + room >= Capacity)
+        Capacity += CapacityStep;
     // resize() reserves geometrically, so a long load stays linear although
     // the capacity is counted in steps of 100.
     times.resize(size_t(Capacity), 0);
@@ -45,17 +46,17 @@ void TSerData::growIfFull()
             a.values.resize(size_t(Capacity), 0.0);
 }
 
-void TSerData::insertAt(int index)
+void TSerData::insertAt(int index, int count)
 {
-    growIfFull();
+    growIfFull(count);
     const auto shift = [&](auto &v) {
-        std::copy_backward(v.begin() + index, v.begin() + Last + 1, v.begin() + Last + 2);
+        std::copy_backward(v.begin() + index, v.begin() + Last + 1, v.begin() + Last + 1 + count);
     };
     shift(times);
     for (DoubleArray &a : doubles)
         if (!a.freed)
             shift(a.values);
-    ++Last;
+    Last += count;
 }
 
 void TSerData::storeBar(int index, int32_t time, int32_t open, int32_t high, int32_t low, int32_t close)
@@ -70,30 +71,41 @@ void TSerData::storeBar(int index, int32_t time, int32_t open, int32_t high, int
 void TSerData::AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close)
 {
     Modified = true;
-    int at = Last + 1;  // append unless a place among the bars is found
-    for (int i = Last; i >= 0; --i) {
-        const int32_t ti = times[size_t(i)];
-        if (i == Last && time > ti)
-            break;
-        if (time == ti) {
-            doubles[aiClose - 1].values[size_t(i)] = toPrice(close);
-            double &h = doubles[aiHigh - 1].values[size_t(i)];
-            double &l = doubles[aiLow - 1].values[size_t(i)];
-            h = std::max(h, toPrice(high));
-            l = std::min(l, toPrice(low));
-            return;
-        }
-        if (i == 0 && time < ti) {
-            at = 0;
-            break;
-        }
-        if (i > 0 && times[size_t(i - 1)] < time && time < ti) {
-            at = i;
-            break;
-        }
+    // Appending is the common case; otherwise the place is searched.
+    int at = Last + 1;
+    if (Last >= 0 && time <= times[size_t(Last)])
+        at = int(std::lower_bound(times.begin(), times.begin() + Last + 1, time) - times.begin());
+    if (at <= Last && times[size_t(at)] == time) {
+        doubles[aiClose - 1].values[size_t(at)] = toPrice(close);
+        double &h = doubles[aiHigh - 1].values[size_t(at)];
+        double &l = doubles[aiLow - 1].values[size_t(at)];
+        h = std::max(h, toPrice(high));
+        l = std::min(l, toPrice(low));
+        return;
     }
-    insertAt(at);
+    insertAt(at, 1);
     storeBar(at, time, open, high, low, close);
+}
+
+void TSerData::AddBars(std::vector<BarValues> bars)
+{
+    if (bars.empty())
+        return;
+    Modified = true;
+    std::stable_sort(bars.begin(), bars.end(), [](const BarValues &a, const BarValues &b) { return a.time < b.time; });
+    const bool distinct = std::adjacent_find(bars.begin(), bars.end(), [](const BarValues &a, const BarValues &b) {
+                              return a.time == b.time;
+                          }) == bars.end();
+    // History that arrives newest first: the whole packet goes in front of
+    // the first bar with one move of the bars already there.
+    if (Last >= 0 && distinct && bars.back().time < times[0]) {
+        insertAt(0, int(bars.size()));
+        for (size_t i = 0; i < bars.size(); ++i)
+            storeBar(int(i), bars[i].time, bars[i].open, bars[i].high, bars[i].low, bars[i].close);
+        return;
+    }
+    for (const BarValues &b : bars)
+        AddBar(b.time, b.open, b.high, b.low, b.close);
 }
 
 int32_t TSerData::NormalizeTickPrice(int32_t bid) { return RoundToPoint(bid); }

@@ -41,6 +41,12 @@ public:
     // Inserts a bar in time order or merges it into the bar of the same time
     // (prices in units of 1/10000).
     void AddBar(int32_t time, int32_t open, int32_t high, int32_t low, int32_t close);
+    struct BarValues {
+        int32_t time, open, high, low, close;
+    };
+    // The bars of one history packet, with the result of AddBar for each in
+    // time order (bars of one time merge in the order given).
+    void AddBars(std::vector<BarValues> bars);
     // Folds one live quote (the bid) into the current bar; false when the
     // tick is not for this series or a history request is outstanding.
     bool ApplyTick(int instrumentId, int32_t time, int32_t bid);
@@ -86,8 +92,10 @@ private:
         std::vector<double> values;
         bool freed = false;
     };
-    void growIfFull();
-    void insertAt(int index);
+    // Makes room for `room` more bars.
+    void growIfFull(int room);
+    // Opens `count` slots at index, moving the bars from there on.
+    void insertAt(int index, int count);
     void storeBar(int index, int32_t time, int32_t open, int32_t high, int32_t low, int32_t close);
 
     std::vector<int32_t> times;

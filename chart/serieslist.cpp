@@ -124,15 +124,21 @@ void TSeriesList::HistoryReply(uint32_t key, TUserCmdRply *packet)
     const uint16_t count = reader.u16();
     if (reader.remaining() < size_t(count) * TSerData::BarRecordSize)
         throw EForexException(MessageText(25));
-    s->Modified = true;
-    for (int i = 0; i < count; ++i) {
-        const int32_t time = reader.i32();
-        const int32_t high = reader.i32();
-        const int32_t low = reader.i32();
-        const int32_t open = reader.i32();
-        const int32_t close = reader.i32();
-        s->AddBar(time, open, high, low, close);
+    // A history that never ends is a faulty server: the series stops waiting.
+    if (s->Count() + int(count) > MaxHistoryBars) {
+        s->Ready = 1;
+        throw EForexException(MessageText(25));
     }
+    s->Modified = true;
+    std::vector<TSerData::BarValues> bars(count);
+    for (TSerData::BarValues &b : bars) {
+        b.time = reader.i32();
+        b.high = reader.i32();
+        b.low = reader.i32();
+        b.open = reader.i32();
+        b.close = reader.i32();
+    }
+    s->AddBars(std::move(bars));
     emit seriesChanged(key);
 }
 

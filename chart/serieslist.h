@@ -22,6 +22,9 @@ class TUserCmdRply;
 class TSeriesList : public QObject {
     Q_OBJECT
 public:
+    // Bars one series takes from history replies, far above what any dealer
+    // sends (a real history is a few thousand).
+    static constexpr int MaxHistoryBars = 500000;
     using NameLookup = std::function<QString(int instrumentId)>;
 
     TSeriesList(ClientSession &session, QString dataDir, NameLookup instrumentName, QObject *parent = nullptr);

@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "errortext.h"
+#include "extratexts.h"
 #include "forexexception.h"
 #include "languagetables.h"
 #include "packetreader.h"
@@ -21,6 +22,7 @@ ClientSession::ClientSession(QObject *parent)
     connect(&pumpTimer, &QTimer::timeout, this, &ClientSession::Pump);
     autoConnectTimer.setInterval(AutoConnectPeriodMs);
     connect(&autoConnectTimer, &QTimer::timeout, this, &ClientSession::autoConnectTick);
+    clock.start();
     disconnectedHandling();
 }
 
@@ -106,7 +108,7 @@ void ClientSession::connectedHandling()
     loggedIn = true;
     dispatcher->Clear();
     sinceLastPump.start();
-    pumpTimer.start();
+    pumpTimer.start(PumpPeriodMs);
     SetPanelText(PanelConnection, MessageText(41).trimmed());
     emit loggedInChanged(true);
     emit sessionStarted();
@@ -238,29 +240,64 @@ void ClientSession::Pump()
         return;
     pumpTimer.stop();
     try {
+        QElapsedTimer turn;
+        turn.start();
         qint64 total = 0;
+        bool more = false;
         while (TPacketPtr packet = dispatcher->PopReceived()) {
             total += packet->Size;
             try {
                 dispatcher->Dispatch(std::move(packet));
             } catch (const EForexException &e) {
-                const QString text = e.Message();
-                QMetaObject::invokeMethod(this, [this, text] { emit handlerFailed(text); }, Qt::QueuedConnection);
+                protocolError(e.Message());
             } catch (const std::exception &e) {
-                const QString text = QString::fromUtf8(e.what());
-                QMetaObject::invokeMethod(this, [this, text] { emit handlerFailed(text); }, Qt::QueuedConnection);
+                protocolError(QString::fromUtf8(e.what()));
             }
-            // A handler may have ended the session.
+            // A handler (or too many faults) may have ended the session.
             if (!loggedIn || !dispatcher)
                 return;
+            if (turn.elapsed() >= PumpBudgetMs) {
+                more = dispatcher->ReceivedCount() > 0;
+                break;
+            }
         }
         if (total > 0) {
             const qint64 ms = qMax<qint64>(1, sinceLastPump.elapsed());
             SetPanelText(PanelConnection, RateText(double(total) * 1000.0 / double(ms)));
         }
         sinceLastPump.start();
-        pumpTimer.start();
+        pumpTimer.start(more ? 0 : PumpPeriodMs);
     } catch (...) {
         disconnectedHandling();
     }
+}
+
+void ClientSession::protocolError(const QString &text)
+{
+    const qint64 now = clock.elapsed();
+    errorTimes.push_back(now);
+    while (!errorTimes.empty() && errorTimes.front() <= now - 60000)
+        errorTimes.pop_front();
+    if (int(errorTimes.size()) >= MaxProtocolErrors) {
+        errorTimes.clear();
+        disconnectedHandling();
+        SetPanelText(PanelStatus, ExtraText(TExtraText::ServerErrorsDropped));
+        return;
+    }
+    if (errorBoxOpen) {
+        ++errorsWhileBoxOpen;
+        SetPanelText(PanelStatus, ExtraText(TExtraText::ServerErrorMore).arg(text).arg(errorsWhileBoxOpen));
+        return;
+    }
+    errorBoxOpen = true;
+    // Shown outside the dispatch; the receiver's box is modal, so the
+    // signal returns when it has been closed.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            emit handlerFailed(text);
+            errorBoxOpen = false;
+            errorsWhileBoxOpen = 0;
+        },
+        Qt::QueuedConnection);
 }

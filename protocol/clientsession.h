@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -64,8 +65,13 @@ public:
     // Panel 3 from a server time (minutes since 2000-01-01), panel 0 from the protection.
     void ShowServerTime(uint32_t minutes);
 
-    // One pump step (the timer calls it every 250 ms while logged in).
+    // One pump step (the timer calls it every 250 ms while logged in). A
+    // turn ends after PumpBudgetMs; the packets left wait, in order, for the
+    // next turn, which then comes at once so the window keeps responding.
     void Pump();
+    static constexpr int PumpBudgetMs = 50;
+    // Faulty packets within a minute after which the connection is dropped.
+    static constexpr int MaxProtocolErrors = 100;
     // Bytes per second as the connection panel shows it: "Connect (1.5Kb)".
     static QString RateText(double bytesPerSecond);
 
@@ -100,12 +106,20 @@ private:
     void disconnectedHandling();
     void autoConnectTick();
     bool isCurrent(const TThreadEvent &e) const;
+    // A packet whose handler failed: one message box at a time (the others
+    // go to the status panel with a count), and a server that keeps failing
+    // loses its connection.
+    void protocolError(const QString &text);
 
     std::unique_ptr<TDispCmdRply> dispatcher;
     std::unique_ptr<TConnectThread> thread;
     QTimer pumpTimer;
     QTimer autoConnectTimer;
     QElapsedTimer sinceLastPump;
+    QElapsedTimer clock;
+    std::deque<qint64> errorTimes;  // of the last minute's faulty packets
+    bool errorBoxOpen = false;
+    int errorsWhileBoxOpen = 0;
     std::array<QString, 4> panels;
     bool loggedIn = false;
     bool autoReconnect = false;

@@ -16,6 +16,8 @@ constexpr int ReadTimeoutMs = 9000;
 constexpr int PollMs = 10;
 constexpr int IdleSleepMs = 10;
 constexpr int TurnSleepMs = 1;
+// Received packets waiting for the main thread beyond which reading pauses.
+constexpr size_t MaxQueuedPackets = 10000;
 
 QString HostPortText(int message, const QString &host, int port)
 {
@@ -132,6 +134,12 @@ void TConnectThread::SetConnectTimeout(int ms)
 {
     std::lock_guard guard(Lock);
     connectTimeoutMs = ms;
+}
+
+void TConnectThread::SetHandshakeLimit(int ms)
+{
+    std::lock_guard guard(Lock);
+    handshakeLimitMs = ms;
 }
 
 QString TConnectThread::currentServerLocked()
@@ -409,16 +417,23 @@ void TConnectThread::runAttempt()
     if (!enterHandshake(attemptMode != 2))
         return;
     try {
+        {
+            std::lock_guard guard(Lock);
+            Tcp.setReadLimit(handshakeLimitMs);
+        }
         if (attemptMode == 2)
             registrationHandshake();
         else
             loginHandshake();
+        Tcp.setReadLimit(0);
     } catch (const EForexException &e) {
+        Tcp.setReadLimit(0);
         if (!stopped())
             setStatus(e.Message());
         Tcp.disconnect();
         return;
     } catch (const std::exception &e) {
+        Tcp.setReadLimit(0);
         if (!terminating() && !stopped())
             setStatus(QString::fromUtf8(e.what()));
         Tcp.disconnect();
@@ -576,13 +591,15 @@ bool TConnectThread::PacketAvailable()
 
 void TConnectThread::ReceiveAll()
 {
-    while (Connected() && PacketAvailable()) {
+    TDispCmdRply *d;
+    {
+        std::lock_guard guard(Lock);
+        d = dispatcher;
+    }
+    // While the main thread has this much to handle, the rest waits in the
+    // socket: a flooding server is slowed by TCP instead of filling memory.
+    while (Connected() && !(d && d->ReceivedCount() >= MaxQueuedPackets) && PacketAvailable()) {
         TPacketPtr packet = ReadPacket(false);
-        TDispCmdRply *d;
-        {
-            std::lock_guard guard(Lock);
-            d = dispatcher;
-        }
         if (d)
             d->PushReceived(std::move(packet));
     }

@@ -72,6 +72,9 @@ public:
     // (tests shorten and replace them); by default getaddrinfo and 9000 ms.
     void SetResolver(TcpClient::Resolver resolver);
     void SetConnectTimeout(int ms);
+    // The whole login or registration handshake must be done within this
+    // (30 s by default): a server that trickles its replies cannot hold it.
+    void SetHandshakeLimit(int ms);
 
     // Program-wide connection settings.
     void SetServerList(const QString &servers);
@@ -181,6 +184,7 @@ private:
     int serverIndex = 0;
     TcpClient::Resolver resolver;
     int connectTimeoutMs = 9000;
+    int handshakeLimitMs = 30000;
     QObject *receiver = nullptr;
     TDispCmdRply *dispatcher = nullptr;
     std::atomic<bool> terminateFlag{false};

@@ -334,6 +334,11 @@ void TcpClient::poll(int ms)
     }
 }
 
+void TcpClient::setReadLimit(int ms)
+{
+    readDeadline = ms > 0 ? Clock::now() + std::chrono::milliseconds(ms) : Clock::time_point::max();
+}
+
 void TcpClient::readExact(uint8_t *out, size_t n)
 {
     while (bufferedCount() < n) {
@@ -343,7 +348,12 @@ void TcpClient::readExact(uint8_t *out, size_t n)
             disconnect();
             fail("Connection Closed Gracefully.");
         }
-        if (!waitFor(POLLIN, readTimeoutMs))
+        int wait = readTimeoutMs;
+        if (readDeadline != Clock::time_point::max()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(readDeadline - Clock::now());
+            wait = int(std::clamp<int64_t>(left.count(), 0, wait));
+        }
+        if (wait <= 0 || !waitFor(POLLIN, wait))
             fail("Read timed out.");
         while (receiveSome()) {
         }

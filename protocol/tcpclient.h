@@ -50,6 +50,9 @@ public:
     void setHost(const QString &host) { hostName = host; }
     void setPort(int port) { portNumber = port; }
     void setReadTimeout(int ms) { readTimeoutMs = ms; }
+    // Reads fail once this much time has passed, however the bytes trickle
+    // in (0: no limit beyond the read time-out of each wait).
+    void setReadLimit(int ms);
     // Null: SystemResolve.
     void setResolver(Resolver r) { resolver = std::move(r); }
 
@@ -96,6 +99,7 @@ private:
     QString hostName;
     int portNumber = 0;
     int readTimeoutMs = 9000;
+    Clock::time_point readDeadline = Clock::time_point::max();
     int fd = -1;
     int wakeFd = -1;
     bool closedByPeer = false;

@@ -179,6 +179,13 @@ TExtraEntry entryOf(TExtraText id)
         return {u"Quotes are not published to other programs: the bus name %1 is taken",
                 u"Котировки другим программам не передаются: имя %1 на шине занято"};
     // ---- end of the published quotes' block
+    // ---- A server that sends faulty packets.
+    case TExtraText::ServerErrorMore:
+        return {u"%1 (%2 more errors)", u"%1 (ещё ошибок: %2)"};
+    case TExtraText::ServerErrorsDropped:
+        return {u"Too many faulty packets from the server: the connection was dropped",
+                u"Слишком много ошибочных пакетов от сервера: соединение разорвано"};
+    // ---- end of the faulty server's block
     }
     return {};
 }

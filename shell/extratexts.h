@@ -90,6 +90,10 @@ enum class TExtraText {
     QuotesNoBus,        // no session bus: nothing is published
     QuotesNameTaken,    // the service name (%1) cannot be had
     // ---- end of the published quotes' block
+    // ---- A server that sends faulty packets.
+    ServerErrorMore,     // %1 the error, %2 how many more while its box is open
+    ServerErrorsDropped, // too many faults: the connection was dropped
+    // ---- end of the faulty server's block
 };
 
 // The text in the current interface language (IsEnglish()).

@@ -34,10 +34,22 @@ struct ListReply {
     const TPacketBuffer *buffer = nullptr;
 };
 
+// Records one list reply may bring, far above any real account: a reply
+// that never ends is a faulty server, not a reason to fill the memory.
+constexpr size_t MaxListRecords = 100000;
+
+void checkRoom(int inList, const ListReply &reply, const TUserCmdRply &packet)
+{
+    const size_t before = isContinuation(&packet) ? size_t(inList) : 0;
+    if (before + reply.count > MaxListRecords)
+        throw EForexException(MessageText(25));
+}
+
 template <class TRecord, class TList>
 void loadRecords(TList &list, const TUserCmdRply &packet)
 {
     const ListReply reply(packet, TRecord::WireSize);
+    checkRoom(list.Count(), reply, packet);
     if (!isContinuation(&packet))
         list.Clear();
     for (size_t i = 0; i < reply.count; ++i) {
@@ -98,6 +110,7 @@ ClientState::~ClientState() = default;
 
 void ClientState::StartSession()
 {
+    pushRequests.clear();  // the reply events of the last session are gone
     SendStartupRequests();
     RegisterPushHandlers();
 }
@@ -251,6 +264,7 @@ void ClientState::OnInstruments(TUserCmdRply *packet)
         return;
     TListCurrency &list = lists.Instruments;
     const ListReply reply(*packet, TUserCurrency::WireSize);
+    checkRoom(list.Count(), reply, *packet);
     if (!isContinuation(packet))
         list.Clear();
     for (size_t i = 0; i < reply.count; ++i) {
@@ -348,7 +362,10 @@ void ClientState::OnQuoteInstruments(TUserCmdRply *packet)
     }
 }
 
-void ClientState::OnPositionPush(TUserCmdRply *packet) { RequestPosition(pushId(*packet)); }
+void ClientState::OnPositionPush(TUserCmdRply *packet)
+{
+    pushRequest(cmdGetPosition, pushId(*packet), &ClientState::OnPosition);
+}
 
 void ClientState::OnPositionClosed(TUserCmdRply *packet)
 {
@@ -362,7 +379,29 @@ void ClientState::OnPositionClosed(TUserCmdRply *packet)
         positions.View->Repaint();
 }
 
-void ClientState::OnOrderPush(TUserCmdRply *packet) { RequestOrder(pushId(*packet)); }
+void ClientState::OnOrderPush(TUserCmdRply *packet)
+{
+    pushRequest(cmdGetOrder, pushId(*packet), &ClientState::OnOrder);
+}
+
+void ClientState::pushRequest(quint8 code, quint32 id, Handler handler)
+{
+    const std::pair<quint8, quint32> key{code, id};
+    // A request still on its way answers this push too: the server handles
+    // it after the push was sent, so its reply has the newer record.
+    if (pushRequests.count(key))
+        return;
+    if (pushRequests.size() >= MaxPushRequests)
+        throw EForexException(MessageText(25));
+    pushRequests.insert(key);
+    QPointer<ClientState> self(this);
+    const TPacketEvent handle = replyEvent(code, handler);
+    session.SendRequest(NewCommandU32(code, id), [self, key, handle](TUserCmdRply *packet) {
+        if (self)
+            self->pushRequests.erase(key);
+        handle(packet);
+    });
+}
 
 void ClientState::OnOrderDeleted(TUserCmdRply *packet)
 {

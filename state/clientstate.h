@@ -1,5 +1,8 @@
 #pragma once
 
+#include <set>
+#include <utility>
+
 #include <QObject>
 #include <QString>
 
@@ -99,7 +102,16 @@ private:
     void request(quint8 code, quint32 parameter, bool withParameter, Handler handler);
     // Shows the error text of a failed reply; true for a good one.
     bool replyOk(TUserCmdRply *packet);
+    // The record request a push asks for: one per record while unanswered,
+    // and a server that piles up more than MaxPushRequests of them without
+    // answering is refused further ones (a faulty packet).
+    void pushRequest(quint8 code, quint32 id, Handler handler);
 
+public:
+    static constexpr size_t MaxPushRequests = 1000;
+
+private:
     ClientSession &session;
     TClientLists lists;
+    std::set<std::pair<quint8, quint32>> pushRequests;
 };

@@ -101,7 +101,7 @@ void TSortedObjectList::Delete(int index)
 
 void TSortedObjectList::Clear()
 {
-    std::vector<std::unique_ptr<TUserBaseobject>> old;
+    std::deque<std::unique_ptr<TUserBaseobject>> old;
     old.swap(items);
     old.clear();
 }

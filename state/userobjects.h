@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 #include <vector>
@@ -79,7 +80,9 @@ public:
     virtual void Clear();
 
 protected:
-    std::vector<std::unique_ptr<TUserBaseobject>> items;
+    // A deque: records that arrive in descending id order go to the front
+    // in constant time, as ascending ones go to the back.
+    std::deque<std::unique_ptr<TUserBaseobject>> items;
 };
 
 // A sorted list of view records with the view (if any) that shows it.

@@ -95,6 +95,36 @@ TEST(SerData, BarsMergeAndInsertInTimeOrder)
     EXPECT_EQ(r[16], 101);
 }
 
+// History packets newest first (each packet newest first too), packets
+// that overlap and repeat times: the same series as bar by bar in any order.
+TEST(SerData, PacketsOfBarsInAnyOrderGiveTheSameSeries)
+{
+    TSerData byBar(1, 1, QStringLiteral("EURUSD")), byPacket(1, 1, QStringLiteral("EURUSD"));
+    std::vector<std::vector<TSerData::BarValues>> packets;
+    for (int p = 0; p < 5; ++p) {
+        std::vector<TSerData::BarValues> bars;
+        for (int k = 0; k < 150; ++k) {
+            const int32_t t = 100000 - (p * 150 + k) * 60;
+            bars.push_back({t, t % 97, t % 97 + 5, t % 97 - 5, t % 89});
+        }
+        packets.push_back(bars);
+    }
+    packets.push_back({{100000, 1, 200, 0, 7}, {70000, 3, 4, 2, 3}, {100060, 5, 6, 4, 5}, {100060, 9, 9, 1, 8}});
+    for (const auto &bars : packets) {
+        byPacket.AddBars(bars);
+        for (const TSerData::BarValues &b : bars)
+            byBar.AddBar(b.time, b.open, b.high, b.low, b.close);
+    }
+    ASSERT_EQ(byPacket.Count(), byBar.Count());
+    EXPECT_EQ(byPacket.Count(), 751);
+    for (int i = 0; i < byBar.Count(); ++i) {
+        ASSERT_EQ(byPacket.Bar(i), byBar.Bar(i)) << i;
+        if (i > 0) {
+            ASSERT_LT(byPacket.Time()[i - 1], byPacket.Time()[i]);
+        }
+    }
+}
+
 TEST(SerData, GrowthKeepsBarsAndShiftsOutputBuffers)
 {
     TSerData s(1, 1, QStringLiteral("EURUSD"));

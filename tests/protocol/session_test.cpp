@@ -144,3 +144,74 @@ TEST_F(SessionTest, ReloginWhileConnectedEndsLoggedIn)
     ASSERT_TRUE(WaitUntil([&] { return session.Thread().LoopTurns() > turns + 20; }));
     EXPECT_TRUE(session.LoggedIn());
 }
+
+// A server whose pushes all fail their handler: one error box at a time
+// (further faults go to the status panel with a count), and after a hundred
+// faults within a minute the connection is dropped.
+TEST_F(SessionTest, AFaultyServerGetsOneBoxAndThenLosesTheConnection)
+{
+    ScriptedServer server([](ScriptedServer::Connection &c) {
+        if (!ScriptedServer::acceptLogin(c))
+            return;
+        if (!c.readPacket(10000))  // the test is ready
+            return;
+        // A few while the first box is open, then a flood.
+        for (int k = 0; k < 20; ++k)
+            c.send(cmdServerTime, 0, {1}, pfCommand | pfNoReply);
+        QThread::msleep(600);
+        for (int k = 0; k < 3000; ++k)
+            c.send(cmdServerTime, 0, {1}, pfCommand | pfNoReply);
+        while (c.readPacket(500)) {
+        }
+    });
+    loginTo(server);
+    session.Dispatcher().AddCommandEvent(cmdServerTime, nullptr, [](TUserCmdRply *p) { PacketReader(*p).u32(); });
+    int depth = 0, deepest = 0, boxes = 0;
+    QObject::connect(&session, &ClientSession::handlerFailed, [&](const QString &) {
+        // A modal box: its own event loop runs while it is open.
+        ++boxes;
+        deepest = std::max(deepest, ++depth);
+        QEventLoop loop;
+        QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        --depth;
+    });
+    QStringList statuses;
+    QObject::connect(&session, &ClientSession::panelChanged, [&](int panel, const QString &text) {
+        if (panel == ClientSession::PanelStatus)
+            statuses << text;
+    });
+    ASSERT_TRUE(session.SendCommand(NewCommand(cmdGetAccount, 0, true), nullptr, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return !session.LoggedIn(); }, 20000));
+    EXPECT_EQ(session.PanelText(ClientSession::PanelStatus),
+              QStringLiteral("Too many faulty packets from the server: the connection was dropped"));
+    EXPECT_TRUE(WaitUntil([&] { return boxes >= 1 && depth == 0; }));
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Not valid packet is recieved (19 more errors)"))) << statuses.size();
+    EXPECT_TRUE(session.AutoConnectTimerActive());  // the usual reconnection follows
+}
+
+// A server that answers the login a byte at a time, slower than any single
+// read waits, cannot hold the handshake beyond its limit.
+TEST_F(SessionTest, ATricklingServerCannotHoldTheHandshake)
+{
+    std::atomic<bool> done{false};
+    ScriptedServer server([&](ScriptedServer::Connection &c) {
+        if (!c.readPacket())
+            return;
+        const TPacketBuffer reply = NewPacketBuffer(1);
+        for (size_t k = 0; !done && k < reply.size(); ++k) {
+            c.sendRaw({reply[k]});
+            QThread::msleep(300);
+        }
+        while (!done)
+            QThread::msleep(20);
+    });
+    session.Thread().SetHandshakeLimit(1000);
+    session.Thread().SetPort(server.port());
+    session.Login(1001, QStringLiteral("demo"), TKeyRecord{});
+    EXPECT_TRUE(WaitUntil([&] { return session.PanelText(ClientSession::PanelStatus) == "Read timed out."; }, 8000));
+    EXPECT_FALSE(session.LoggedIn());
+    done = true;
+}

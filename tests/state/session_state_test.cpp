@@ -178,3 +178,22 @@ TEST_F(SessionState, SplitListOnTheWireAndRefusals)
     EXPECT_EQ(failed.at(0).at(0).toString(), u"Not valid packet is recieved");
     EXPECT_EQ(lists().Positions.Count(), 5);
 }
+
+// Pushes that ask for a record: one request per record while unanswered,
+// and a server that never answers cannot pile up more than the bound.
+TEST_F(SessionState, PushDrivenRequestsAreSharedAndBounded)
+{
+    dealer.setSilent(cmdGetPosition);
+    const size_t before = session.Dispatcher().EventCount();
+    QSignalSpy failed(&session, &ClientSession::handlerFailed);
+    const auto pushId = [](uint32_t id) {
+        return wire::Bytes{uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24)};
+    };
+    for (int k = 0; k < 5; ++k)
+        dealer.push(cmdPositionOpened, pushId(7));
+    for (uint32_t id = 100; id < 100 + ClientState::MaxPushRequests + 20; ++id)
+        dealer.push(cmdPositionChanged, pushId(id));
+    ASSERT_TRUE(WaitUntil([&] { return failed.size() >= 1 && session.Dispatcher().ReceivedCount() == 0; }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return session.Dispatcher().EventCount() == before + ClientState::MaxPushRequests; }));
+    EXPECT_TRUE(session.LoggedIn());
+}
