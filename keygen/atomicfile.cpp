@@ -17,23 +17,22 @@ namespace {
 
 } // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view data)
+TemporaryFile::TemporaryFile(const std::filesystem::path& target, std::string_view data) : target(target)
 {
-    const std::string pattern = path.string() + ".tmp-XXXXXX";
+    const std::string pattern = target.string() + ".tmp-XXXXXX";
     std::vector<char> tempName(pattern.begin(), pattern.end());
     tempName.push_back('\0');
     const int fd = mkstemp(tempName.data());
     if (fd < 0)
-        fail("cannot create a temporary file for", path, errno);
+        fail("cannot create a temporary file for", target, errno);
+    temp = tempName.data();
 
-    const std::filesystem::path tempPath(tempName.data());
     auto abandon = [&](const std::string& what) {
         const int error = errno;
         ::close(fd);
-        ::unlink(tempName.data());
-        fail(what, tempPath, error);
+        ::unlink(temp.c_str());
+        fail(what, temp, error);
     };
-
     size_t written = 0;
     while (written < data.size()) {
         const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
@@ -48,16 +47,24 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view dat
         abandon("cannot flush");
     if (::close(fd) != 0) {
         const int error = errno;
-        ::unlink(tempName.data());
-        fail("cannot close", tempPath, error);
+        ::unlink(temp.c_str());
+        fail("cannot close", temp, error);
     }
-    if (::rename(tempName.data(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(tempName.data());
-        fail("cannot replace", path, error);
-    }
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    if (!committed)
+        ::unlink(temp.c_str());
+}
+
+void TemporaryFile::commit()
+{
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        fail("cannot replace", target, errno);
+    committed = true;
     // Make the rename itself durable; failing here loses nothing already written.
-    std::filesystem::path folder = path.parent_path();
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -65,4 +72,9 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view dat
         ::fsync(dirFd);
         ::close(dirFd);
     }
+}
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view data)
+{
+    TemporaryFile(path, data).commit();
 }

@@ -69,11 +69,16 @@ std::string_view trimmed(std::string_view s)
 
 } // namespace
 
-void writeClientKeyFile(const std::filesystem::path& path, const RsaKeyPair& pair)
+std::string clientKeyBytes(const RsaKeyPair& pair)
 {
     checkKeyPair(pair);
     const TKeyRecord record = makeKeyRecord(pair.clientExponent, pair.modulus);
-    writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(record.data()), record.size()));
+    return std::string(reinterpret_cast<const char*>(record.data()), record.size());
+}
+
+void writeClientKeyFile(const std::filesystem::path& path, const RsaKeyPair& pair)
+{
+    writeFileAtomically(path, clientKeyBytes(pair));
 }
 
 std::string serverKeyText(const RsaKeyPair& pair)

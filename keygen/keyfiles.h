@@ -10,6 +10,8 @@
 // modulus). Throws std::invalid_argument for a pair that does not fit or
 // check, std::runtime_error when the file cannot be written.
 void writeClientKeyFile(const std::filesystem::path& path, const RsaKeyPair& pair);
+// The bytes of that file.
+std::string clientKeyBytes(const RsaKeyPair& pair);
 
 // The server's private key file, a text file of our own:
 //

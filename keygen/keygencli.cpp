@@ -1,5 +1,6 @@
 #include "keygencli.h"
 
+#include "atomicfile.h"
 #include "keyfiles.h"
 #include "rsakeys.h"
 
@@ -88,12 +89,21 @@ int runKeygen(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return 2;
     }
 
+    // Both files are written in full before either replaces an old one, so
+    // a failure on the way leaves the old pair as it was.
+    bool serverReplaced = false;
     try {
         const RsaKeyPair pair = generateKeyPair(bits, seed);
-        writeServerKeyFile(files[1], pair);
-        writeClientKeyFile(files[0], pair);
+        TemporaryFile server(files[1], serverKeyText(pair));
+        TemporaryFile client(files[0], clientKeyBytes(pair));
+        server.commit();
+        serverReplaced = true;
+        client.commit();
     } catch (const std::exception& failure) {
         err << "kelvra-keygen: " << failure.what() << "\n";
+        if (serverReplaced)
+            err << "kelvra-keygen: the server key file " << files[1]
+                << " was replaced, the client key file was not: the two do not match\n";
         return 1;
     }
     out << "kelvra-keygen: wrote the client key file " << files[0] << " and the server key file " << files[1]

@@ -78,10 +78,14 @@ QString AccountReportHtml(const TReportHeader &header, const std::vector<TReport
     return html;
 }
 
-QByteArray AccountReportBytes(const TReportHeader &header, const std::vector<TReportSection> &sections)
+QByteArray AccountReportBytes(const TReportHeader &header, const std::vector<TReportSection> &sections,
+                              bool codePage)
 {
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(AccountReportHtml(header, sections));
+    QString html = AccountReportHtml(header, sections);
+    if (codePage)
+        return EncodeWireText(html);
+    html.replace(QStringLiteral("charset=windows-1251"), QStringLiteral("charset=utf-8"));
+    return html.toUtf8();
 }
 
 bool WriteAccountReport(const QString &path, const TReportHeader &header, const std::vector<TReportSection> &sections)

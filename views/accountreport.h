@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QString>
 
+#include "wiretext.h"
+
 class TCMListView;
 
 // The account report: what the four account windows show, row by row, as
@@ -31,8 +33,11 @@ QString ReportPeriodText(int days, QDate today, const std::function<QString(QDat
 // The document as text. Every text that comes from the server or the lists
 // is HTML-escaped; the report's own markup is not.
 QString AccountReportHtml(const TReportHeader &header, const std::vector<TReportSection> &sections);
-// The same in the interface's 8-bit code page (windows-1251).
-QByteArray AccountReportBytes(const TReportHeader &header, const std::vector<TReportSection> &sections);
+// The same in the interface's 8-bit code page (windows-1251). Where the
+// toolkit lacks that code page the report is UTF-8 and says so in its
+// charset, rather than an empty file or question marks.
+QByteArray AccountReportBytes(const TReportHeader &header, const std::vector<TReportSection> &sections,
+                              bool codePage = WireCodecAvailable());
 // Writes the report through a temporary file; false (and the old file kept)
 // when it cannot be written.
 bool WriteAccountReport(const QString &path, const TReportHeader &header, const std::vector<TReportSection> &sections);

@@ -85,3 +85,26 @@ TEST(KeygenTool, UnwritableTargetFails)
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot"), std::string::npos);
 }
+
+// Both files are written before either replaces its old one: a client file
+// that cannot be written leaves the old server key in place, and a client
+// file that cannot be renamed is reported together with the replaced one.
+TEST(KeygenTool, AFailureNeverLeavesAHalfReplacedPairUnsaid)
+{
+    TempFolder folder;
+    const std::string server = (folder / "a.key").string();
+    ASSERT_EQ(run({"--bits", "32", "--seed", "1", (folder / "a.prk").string(), server}).status, 0);
+    const std::string oldServer = readWholeFile(server);
+
+    ToolRun result = run({"--bits", "32", "--seed", "2", (folder / "none" / "a.prk").string(), server});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(readWholeFile(server), oldServer);
+    EXPECT_EQ(result.err.find("replaced"), std::string::npos);
+
+    const std::filesystem::path blocked = folder / "blocked.prk";
+    std::filesystem::create_directories(blocked / "inside");
+    result = run({"--bits", "32", "--seed", "3", blocked.string(), server});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("the server key file " + server + " was replaced"), std::string::npos) << result.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / ""), {}), 3);  // no temporary file left
+}

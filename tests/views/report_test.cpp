@@ -112,6 +112,11 @@ TEST_F(ReportTest, PeriodTextsAndRussianCaptions)
     EXPECT_NE(CaptionTextIn(false, 37), CaptionTextIn(true, 37));
     // One byte per Cyrillic letter: the page is in the 8-bit code page.
     EXPECT_EQ(bytes.size(), text.size());
+    // Without that code page the page is UTF-8 and says so: never empty.
+    const QByteArray utf8 =
+        AccountReportBytes(header, sections(MessageText(7) + ReportPeriodText(1, today, dmy)), false);
+    EXPECT_EQ(QString::fromUtf8(utf8), QString(text).replace("charset=windows-1251", "charset=utf-8"));
+    EXPECT_TRUE(utf8.contains("charset=utf-8"));
     SetEnglish(true);
 }
 
