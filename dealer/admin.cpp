@@ -29,7 +29,10 @@ const char *const adminUsage =
     "  list-messages ACCOUNT         (the account's chat and mail, one per line)\n"
     "test aids:\n"
     "  hold-reply ACCOUNT            (holds back the reply to the account's next trade command)\n"
-    "  release-reply ACCOUNT         (sends the reply held back)\n";
+    "  release-reply ACCOUNT         (sends the reply held back)\n"
+    "  drop-after ACCOUNT N          (closes the session in place of its packet N + 1 from now)\n"
+    "  stall ACCOUNT SECONDS [N]     (sends half of packet N + 1, the rest SECONDS later)\n"
+    "  corrupt ACCOUNT [N]           (spoils the signature of packet N + 1)\n";
 
 std::string wire(const std::string &utf8) { return EncodeWireText(QString::fromUtf8(utf8.c_str())).toStdString(); }
 
@@ -229,6 +232,33 @@ bool AdminChannel::run(const std::vector<std::string> &args, std::string &text)
         if (!server.releaseReply(account))
             return text = "no reply held for " + args[1], false;
         text = "held reply sent";
+        return true;
+    }
+    if ((command == "drop-after" && n == 3) || (command == "stall" && (n == 3 || n == 4))
+        || (command == "corrupt" && (n == 2 || n == 3))) {
+        if (!parseAccount(args[1], account))
+            return text = "not an account: " + args[1], false;
+        if (!book.account(account))
+            return refused(errNotFound);
+        DealerServer::PacketFault fault;
+        fault.kind = command == "drop-after" ? DealerServer::FaultKind::Drop
+                     : command == "stall"    ? DealerServer::FaultKind::Stall
+                                             : DealerServer::FaultKind::Corrupt;
+        const auto number = [&](size_t at, int high, int &out) {
+            char *end = nullptr;
+            const long v = std::strtol(args[at].c_str(), &end, 10);
+            if (args[at].empty() || *end != '\0' || v < 0 || v > high)
+                return false;
+            out = int(v);
+            return true;
+        };
+        const size_t skipAt = command == "drop-after" ? 2 : command == "stall" ? 3 : 2;
+        if (skipAt < n && !number(skipAt, 1000000, fault.skip))
+            return text = "not a packet count: " + args[skipAt], false;
+        if (command == "stall" && (!number(2, 3600, fault.seconds) || fault.seconds == 0))
+            return text = "not a number of seconds: " + args[2], false;
+        server.setFault(account, fault);
+        text = command + " set for " + args[1];
         return true;
     }
     if (command == "list-messages" && n == 2) {

@@ -300,6 +300,20 @@ void DealerServer::sessionClosed(Session *session)
     }
 }
 
+std::optional<DealerServer::PacketFault> DealerServer::faultDue(uint32_t account)
+{
+    auto it = faults.find(account);
+    if (it == faults.end())
+        return std::nullopt;
+    if (it->second.skip > 0) {
+        --it->second.skip;
+        return std::nullopt;
+    }
+    const PacketFault fault = it->second;
+    faults.erase(it);
+    return fault;
+}
+
 bool DealerServer::releaseReply(uint32_t account)
 {
     Session *s = sessionOf(account);

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -86,6 +87,19 @@ public:
     // Sends the reply held for the account's session; false when none is held.
     bool releaseReply(uint32_t account);
 
+    // Test aids for a client's handling of a broken link: a fault put on a
+    // packet to the account's session (current or next), after `skip`
+    // packets have gone out normally.
+    enum class FaultKind { Drop, Stall, Corrupt };
+    struct PacketFault {
+        FaultKind kind = FaultKind::Drop;
+        int skip = 0;
+        int seconds = 0;  // of a stall
+    };
+    void setFault(uint32_t account, const PacketFault &fault) { faults[account] = fault; }
+    // The fault due on the packet about to go to the account's session.
+    std::optional<PacketFault> faultDue(uint32_t account);
+
 private:
     void onNewConnection();
     // One turn: every waiting session handles a few of its commands.
@@ -114,6 +128,7 @@ private:
     std::map<uint32_t, Session *> holders;
     std::map<uint32_t, std::unique_ptr<ServerRsa>> keys;
     std::set<uint32_t> replyHolds;
+    std::map<uint32_t, PacketFault> faults;
     QTimer tickTimer;
     QTimer clockTimer;
     QElapsedTimer tickClock;

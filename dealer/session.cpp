@@ -206,7 +206,33 @@ void Session::write(TPacketBuffer &packet, bool encrypt)
         packet[hdr::Flags] |= pfRsa;
     }
     Scramble(packet);
-    socket->write(reinterpret_cast<const char *>(packet.data()), qint64(packet.size()));
+    QByteArray bytes(reinterpret_cast<const char *>(packet.data()), qsizetype(packet.size()));
+    if (const auto fault = accountId ? server.faultDue(accountId) : std::nullopt) {
+        switch (fault->kind) {
+        case DealerServer::FaultKind::Drop:
+            close();
+            return;
+        case DealerServer::FaultKind::Corrupt:
+            bytes[0] = char(bytes[0] ^ 0x5A);  // no longer a packet signature
+            break;
+        case DealerServer::FaultKind::Stall:
+            // Half the packet now, the rest (and whatever follows) later.
+            socket->write(bytes.left(bytes.size() / 2));
+            stalled = bytes.mid(bytes.size() / 2);
+            stalling = true;
+            QTimer::singleShot(fault->seconds * 1000, this, [this] {
+                stalling = false;
+                socket->write(stalled);
+                stalled.clear();
+            });
+            return;
+        }
+    }
+    if (stalling) {
+        stalled += bytes;
+        return;
+    }
+    socket->write(bytes);
     if (socket->bytesToWrite() > MaxUnsentBytes)
         close();
 }

@@ -118,5 +118,8 @@ private:
         bool encrypt;
     };
     std::vector<HeldReply> heldReplies;
+    // A stalled link (test aid): what is written meanwhile waits here.
+    bool stalling = false;
+    QByteArray stalled;
     Requote requote;
 };

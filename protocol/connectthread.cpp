@@ -309,6 +309,13 @@ void TConnectThread::Stop()
     }
 }
 
+void TConnectThread::endHandshake()
+{
+    std::lock_guard guard(Lock);
+    Tcp.setReadLimit(0);
+    handshaking = false;
+}
+
 bool TConnectThread::stopped() const
 {
     std::lock_guard guard(Lock);
@@ -420,20 +427,21 @@ void TConnectThread::runAttempt()
         {
             std::lock_guard guard(Lock);
             Tcp.setReadLimit(handshakeLimitMs);
+            handshaking = true;
         }
         if (attemptMode == 2)
             registrationHandshake();
         else
             loginHandshake();
-        Tcp.setReadLimit(0);
+        endHandshake();
     } catch (const EForexException &e) {
-        Tcp.setReadLimit(0);
+        endHandshake();
         if (!stopped())
             setStatus(e.Message());
         Tcp.disconnect();
         return;
     } catch (const std::exception &e) {
-        Tcp.setReadLimit(0);
+        endHandshake();
         if (!terminating() && !stopped())
             setStatus(QString::fromUtf8(e.what()));
         Tcp.disconnect();
@@ -634,10 +642,16 @@ TPacketPtr TConnectThread::ReadPacket(bool first)
 
 void TConnectThread::OnTcpDisconnected()
 {
+    bool duringHandshake;
     {
         std::lock_guard guard(Lock);
+        duringHandshake = handshaking;
         encrypted = false;
         connected = false;
     }
-    post(WM_DISCONNECTED);
+    // A link lost during the handshake ends the attempt here, which says
+    // why; a notice would make the main thread stop the attempt first and
+    // the reason would be lost.
+    if (!duringHandshake)
+        post(WM_DISCONNECTED);
 }

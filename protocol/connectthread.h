@@ -132,6 +132,8 @@ private:
     void connectedLoop();
     void finishAttempt();
     bool stopped() const;
+    // The handshake is over: no read limit, and a lost link is noticed again.
+    void endHandshake();
     // Leaves the connect: from here a Stop no longer interrupts when
     // interruptible is false. False when a Stop has already come.
     bool enterHandshake(bool interruptible);
@@ -185,6 +187,7 @@ private:
     TcpClient::Resolver resolver;
     int connectTimeoutMs = 9000;
     int handshakeLimitMs = 30000;
+    bool handshaking = false;  // a lost link then ends the attempt, without a notice
     QObject *receiver = nullptr;
     TDispCmdRply *dispatcher = nullptr;
     std::atomic<bool> terminateFlag{false};
