@@ -383,3 +383,31 @@ TEST_F(TradingEndToEnd, AReplyWhileTheNoticeIsShownIsHandledAsEver)
     EXPECT_EQ(lastResult, QDialog::Accepted);
     EXPECT_TRUE(WaitUntil([&] { return onlyPosition() != nullptr; }, kWait));
 }
+
+// The link goes while the requote box is open: accepting then cannot reach
+// the dealer, the dialog ends without a position, and after the relogin the
+// lists are whole.
+TEST_F(TradingEndToEnd, TheLinkLostWhileARequoteBoxIsOpen)
+{
+    drive<TfrmOpenDeal>([&](TfrmOpenDeal &d) {
+        setBid(eur->Bid + 30 * kPoint);
+        d.btBuy->click();
+        ASSERT_TRUE(WaitUntil([&] { return qobject_cast<TRequoteBox *>(d.ConfirmBox()) != nullptr; }, kWait))
+            << status().toStdString();
+        ASSERT_TRUE(dealer->admin({"drop-after", "1001", "0"}));
+        setBid(eur->Bid + 31 * kPoint);  // the quote push that never arrives
+        ASSERT_TRUE(WaitUntil([&] { return !session.LoggedIn(); }, kWait));
+        if (auto *box = qobject_cast<TRequoteBox *>(d.ConfirmBox()))
+            box->btYes->click();
+        if (d.isVisible())
+            d.reject();
+    });
+    OpenNewDeal(context, eur->Id);
+    EXPECT_NE(lastResult, QDialog::Accepted);
+    errors.clear();  // what the dialog said about the lost link
+    handled.clear();
+    session.Login(1001, QStringLiteral("demo"), TKeyRecord{});
+    ASSERT_TRUE(WaitUntil([&] { return session.LoggedIn() && seen(cmdGetPositions) && seen(cmdGetOrders); }, kWait));
+    EXPECT_EQ(lists().Positions.Count(), 0);
+    EXPECT_EQ(positionsView.RowCount(), 0);
+}
