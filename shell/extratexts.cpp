@@ -186,6 +186,18 @@ TExtraEntry entryOf(TExtraText id)
         return {u"Too many faulty packets from the server: the connection was dropped",
                 u"Слишком много ошибочных пакетов от сервера: соединение разорвано"};
     // ---- end of the faulty server's block
+    // ---- Toolbars, as their context menu names them.
+    case TExtraText::ToolbarMain:
+        return {u"Toolbar", u"Панель инструментов"};
+    case TExtraText::ToolbarChart:
+        return {u"Chart tools", u"Инструменты графика"};
+    // ---- end of the toolbars' block
+    // ---- The active chart as a picture.
+    case TExtraText::SaveChartPicture:
+        return {u"Save chart as picture…", u"Сохранить график как рисунок…"};
+    case TExtraText::CannotWriteFile:
+        return {u"Cannot write %1", u"Не удалось записать %1"};
+    // ---- end of the chart picture's block
     }
     return {};
 }

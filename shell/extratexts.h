@@ -94,6 +94,14 @@ enum class TExtraText {
     ServerErrorMore,     // %1 the error, %2 how many more while its box is open
     ServerErrorsDropped, // too many faults: the connection was dropped
     // ---- end of the faulty server's block
+    // ---- Toolbars, as their context menu names them.
+    ToolbarMain,
+    ToolbarChart,
+    // ---- end of the toolbars' block
+    // ---- The active chart as a picture.
+    SaveChartPicture,       // the File menu's command
+    CannotWriteFile,        // %1 the file
+    // ---- end of the chart picture's block
 };
 
 // The text in the current interface language (IsEnglish()).

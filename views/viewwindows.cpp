@@ -93,7 +93,7 @@ bool TfrmBase::connected() const { return actions && actions->Connected && actio
 
 void TfrmBase::Retranslate()
 {
-    setWindowTitle(QStringLiteral(" ") + CaptionTextIn(IsEnglish(), captionIndex));
+    setWindowTitle(CaptionTextIn(IsEnglish(), captionIndex));
     lv->RetranslateColumns();
     for (auto &[action, caption] : translated)
         action->setText(CaptionTextIn(IsEnglish(), caption));

@@ -92,7 +92,7 @@ TfrmChat::~TfrmChat()
 
 void TfrmChat::Retranslate()
 {
-    setWindowTitle(QStringLiteral(" ") + CaptionText(120 << 16));
+    setWindowTitle(CaptionText(120 << 16));
     Asend->setText(CaptionText(121 << 16));
     UpdateActions();
 }

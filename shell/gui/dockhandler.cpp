@@ -210,7 +210,7 @@ void TDockHandler::LoadFromString(const QString &text)
             const TLayoutValues host = ParseLayoutText(layout);
             const QString active = LayoutValue(host, key("ActivePage"));
             for (const auto &[form, formLayout] : ParseLayoutText(LayoutValue(host, key("DockedControls"))))
-                if (TDockableForm *f = formNamed(form); f && f->windowTitle() == active && !f->isHidden())
+                if (TDockableForm *f = formNamed(form); f && f->windowTitle().trimmed() == active.trimmed() && !f->isHidden())
                     f->raise();
         }
         if (OnLoadOtherHosts)

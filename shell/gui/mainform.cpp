@@ -280,6 +280,7 @@ void TMainForm::buildMenus()
     file->addActions({AConnect, ADisconnect, AReg, ASetup});
     file->addSeparator();
     file->addAction(AReport);
+    file->addAction(ASaveChartPicture);
     file->addSeparator();
     file->addAction(FileExit1);
 
@@ -315,7 +316,7 @@ void TMainForm::buildMenus()
     for (QMenu *m : {file, view, service, window, language, helpMenu})
         connect(m, &QMenu::aboutToShow, this, &TMainForm::updateActions);
 
-    QToolBar *ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1 = addToolBar(QString());
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->addActions({AConnect, ADisconnect});
     ToolBar1->addSeparator();
@@ -496,6 +497,8 @@ void TMainForm::SetLanguage(bool english)
 
 void TMainForm::updateActions()
 {
+    if (ASaveChartPicture)
+        ASaveChartPicture->setEnabled(ActiveChart() != nullptr);
     const bool in = session->LoggedIn();
     AConnect->setEnabled(!in);
     ADisconnect->setEnabled(in);

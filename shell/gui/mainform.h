@@ -19,6 +19,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QToolBar;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -120,6 +121,12 @@ public:
     QString ReportFolder() const;
     void RememberReportFile(const QString &path);
     std::function<void(const QString &path)> OpenFile;
+    // Asks for the PNG file of File > "Save chart as picture…".
+    std::function<QString()> ChooseChartPictureFile;
+    // The active chart as a PNG at its size on the screen; false (with the
+    // error shown) when it cannot be written.
+    bool SaveChartPicture(const QString &path);
+    QAction *ASaveChartPicture = nullptr;
 
     QAction *AConnect, *ADisconnect, *AReg, *ASetup, *AOpenDeal, *AOpedOrder;
     QAction *AViewCurrency, *AViewOpenDeal, *AViewOrder, *AViewAccountHistory, *AViewHistoryOrder;
@@ -130,6 +137,8 @@ public:
     QAction *WindowCascade1, *WindowTileHorizontal1, *WindowTileVertical1, *WindowMinimizeAll1, *WindowArrangeAll1,
         *HelpAbout1, *mRus, *mEng, *help;
     QComboBox *cbIndList;
+    QToolBar *ToolBar1 = nullptr;      // connection, trading, indicator list
+    QToolBar *ChartToolBar = nullptr;  // the drawing tools and the zoom
     QMdiArea *mdi;
     std::array<TStatusPanel *, 4> StatusPanels{};
     TfrmViewCurrency *frmViewCurrency;

@@ -8,11 +8,14 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QToolBar>
 
 #include "catalogue.h"
 #include "chartpanel.h"
+#include "chartpanelwidget.h"
 #include "clientstate.h"
 #include "extratexts.h"
 #include "mainform.h"
@@ -100,7 +103,25 @@ void TMainForm::buildChartTools()
     AZoomIn = zoom(TExtraText::ToolZoomIn, true);
     AZoomOut = zoom(TExtraText::ToolZoomOut, false);
 
-    QToolBar *tools = addToolBar(QStringLiteral("alTool"));
+    ASaveChartPicture = new QAction(this);
+    ASaveChartPicture->setObjectName(QStringLiteral("ASaveChartPicture"));
+    toolCaptions.emplace_back(ASaveChartPicture, TExtraText::SaveChartPicture);
+    connect(ASaveChartPicture, &QAction::triggered, this, [this] {
+        const QString path = ChooseChartPictureFile ? ChooseChartPictureFile() : QString();
+        if (!path.isEmpty())
+            SaveChartPicture(path);
+    });
+    ChooseChartPictureFile = [this] {
+        QFileDialog sv(this, ExtraText(TExtraText::SaveChartPicture), QDir(ReportFolder()).filePath("chart.png"),
+                       QStringLiteral("*.png"));
+        sv.setAcceptMode(QFileDialog::AcceptSave);
+        sv.setDefaultSuffix(QStringLiteral("png"));
+        return sv.exec() == QDialog::Accepted && !sv.selectedFiles().isEmpty() ? sv.selectedFiles().first()
+                                                                               : QString();
+    };
+
+    ChartToolBar = addToolBar(QString());
+    QToolBar *tools = ChartToolBar;
     tools->setObjectName(QStringLiteral("alTool"));
     tools->addActions(alTool->actions());
     tools->addActions({Atrix, ASar, AMAInd});
@@ -119,8 +140,25 @@ void TMainForm::buildChartTools()
     retranslateChartTools();
 }
 
+bool TMainForm::SaveChartPicture(const QString &path)
+{
+    TMChart *chart = ActiveChart();
+    if (!chart)
+        return false;
+    // Written beside and renamed over: an old picture is never left half done.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && chart->PanelWidget()->ChartImage().save(&file, "PNG") && file.commit())
+        return true;
+    if (ShowError)
+        ShowError(ExtraText(TExtraText::CannotWriteFile).arg(QDir::toNativeSeparators(path)));
+    return false;
+}
+
 void TMainForm::retranslateChartTools()
 {
+    // The names the toolbars' context menu shows.
+    ToolBar1->setWindowTitle(ExtraText(TExtraText::ToolbarMain));
+    ChartToolBar->setWindowTitle(ExtraText(TExtraText::ToolbarChart));
     for (const auto &[action, caption] : toolCaptions)
         action->setText(ExtraText(caption));
     for (TMChart *chart : Charts())

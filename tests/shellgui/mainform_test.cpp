@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -206,7 +207,7 @@ TEST_F(MainFormTest, HistoryPeriodsReportAndLanguage)
     SetEnglish(true);
     form->SetLanguage(false);
     EXPECT_EQ(form->menuBar()->actions().at(0)->text(), CaptionTextIn(false, 106));
-    EXPECT_EQ(form->frmViewOrder->windowTitle(), QStringLiteral(" ") + CaptionTextIn(false, 70));
+    EXPECT_EQ(form->frmViewOrder->windowTitle(), CaptionTextIn(false, 70));
     EXPECT_TRUE(form->mRus->isChecked());
     EXPECT_FALSE(form->mEng->isChecked());
     if (const QByteArray shots = qgetenv("KELVRA_SCREENSHOTS"); !shots.isEmpty()) {
@@ -492,6 +493,18 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     ASSERT_EQ(panel->Area(0)->Items.size(), 1u);
     EXPECT_EQ(panel->Area(0)->Items[0]->Color, 0x00FFFFu);
     EXPECT_TRUE(form->Apointer->isChecked());
+
+    // File > "Save chart as picture…": the chart's own image, at its size.
+    const QString picture = QFileInfo(paths.IniFile).absoluteDir().filePath(QStringLiteral("chart.png"));
+    form->ChooseChartPictureFile = [&] { return picture; };
+    form->updateActions();
+    ASSERT_TRUE(form->ASaveChartPicture->isEnabled());
+    form->ASaveChartPicture->trigger();
+    const QImage shown = chart->PanelWidget()->ChartImage();
+    const QImage png(picture);
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.size(), shown.size());
+    EXPECT_EQ(png.convertToFormat(shown.format()), shown);
 
     QFile::remove(form->PatternFile());
     form->close();

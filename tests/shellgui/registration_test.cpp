@@ -141,7 +141,8 @@ protected:
     }
 
     QTemporaryDir home, dealerData;
-    DealerProcess dealer{dealerData.path(), {"--ticks-per-second", "0"}};
+    // Registrations faster than a real dealer allows: the loop below makes twenty.
+    DealerProcess dealer{dealerData.path(), {"--ticks-per-second", "0", "--registrations-per-second", "1000"}};
     TKelvraPaths paths;
     TIniFile ini{home.filePath("kelvra.ini")};
     QStringList messages, errors, statusTexts;

@@ -59,7 +59,7 @@ protected:
 TEST_F(ViewWindows, PositionsShowRowsAndSummaryAgainAfterReopening)
 {
     TfrmViewOpenDeal w(lists, actions);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral(" Open position"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Open position"));
     w.OpenByUser();
     ASSERT_EQ(w.lv->RowCount(), 2);
     EXPECT_EQ(w.lv->Row(0)->Caption(), QStringLiteral("77"));
@@ -132,9 +132,9 @@ TEST_F(ViewWindows, CaptionsFollowTheLanguage)
     TfrmViewHistory w(lists, {});
     SetEnglish(false);
     w.Retranslate();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral(" ") + CaptionTextIn(false, 53));
+    EXPECT_EQ(w.windowTitle(), CaptionTextIn(false, 53));
     EXPECT_EQ(w.lv->Rows().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), CaptionTextIn(false, 37));
     SetEnglish(true);
     w.Retranslate();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral(" Account history"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Account history"));
 }
