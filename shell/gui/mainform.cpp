@@ -253,6 +253,7 @@ void TMainForm::buildActions()
     mEng->setCheckable(true);
     connect(mRus, &QAction::triggered, this, [this] { SetLanguage(false); });
     connect(mEng, &QAction::triggered, this, [this] { SetLanguage(true); });
+    buildChartPictureAction();
 }
 
 void TMainForm::buildViews()

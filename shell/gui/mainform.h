@@ -182,6 +182,7 @@ private:
     void sysVariablesArrived();
     void saveAtClose(bool quiet);
     void buildChartTools();
+    void buildChartPictureAction();  // File > "Save chart as picture…"
     void retranslateChartTools();
     void openRequestedChart();
     // Docking (mainformlayout.cpp): the two panels and the windows docked

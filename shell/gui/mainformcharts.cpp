@@ -103,23 +103,6 @@ void TMainForm::buildChartTools()
     AZoomIn = zoom(TExtraText::ToolZoomIn, true);
     AZoomOut = zoom(TExtraText::ToolZoomOut, false);
 
-    ASaveChartPicture = new QAction(this);
-    ASaveChartPicture->setObjectName(QStringLiteral("ASaveChartPicture"));
-    toolCaptions.emplace_back(ASaveChartPicture, TExtraText::SaveChartPicture);
-    connect(ASaveChartPicture, &QAction::triggered, this, [this] {
-        const QString path = ChooseChartPictureFile ? ChooseChartPictureFile() : QString();
-        if (!path.isEmpty())
-            SaveChartPicture(path);
-    });
-    ChooseChartPictureFile = [this] {
-        QFileDialog sv(this, ExtraText(TExtraText::SaveChartPicture), QDir(ReportFolder()).filePath("chart.png"),
-                       QStringLiteral("*.png"));
-        sv.setAcceptMode(QFileDialog::AcceptSave);
-        sv.setDefaultSuffix(QStringLiteral("png"));
-        return sv.exec() == QDialog::Accepted && !sv.selectedFiles().isEmpty() ? sv.selectedFiles().first()
-                                                                               : QString();
-    };
-
     ChartToolBar = addToolBar(QString());
     QToolBar *tools = ChartToolBar;
     tools->setObjectName(QStringLiteral("alTool"));
@@ -138,6 +121,27 @@ void TMainForm::buildChartTools()
     connect(state.get(), &ClientState::instrumentsLoaded, this, [this] { openRequestedChart(); });
     viewActions.OpenChart = [this](int instrumentId, int timeframe) { OpenChart(instrumentId, timeframe); };
     retranslateChartTools();
+}
+
+void TMainForm::buildChartPictureAction()
+{
+    ASaveChartPicture = new QAction(this);
+    ASaveChartPicture->setObjectName(QStringLiteral("ASaveChartPicture"));
+    ASaveChartPicture->setText(ExtraText(TExtraText::SaveChartPicture));
+    toolCaptions.emplace_back(ASaveChartPicture, TExtraText::SaveChartPicture);
+    connect(ASaveChartPicture, &QAction::triggered, this, [this] {
+        const QString path = ChooseChartPictureFile ? ChooseChartPictureFile() : QString();
+        if (!path.isEmpty())
+            SaveChartPicture(path);
+    });
+    ChooseChartPictureFile = [this] {
+        QFileDialog sv(this, ExtraText(TExtraText::SaveChartPicture), QDir(ReportFolder()).filePath("chart.png"),
+                       QStringLiteral("*.png"));
+        sv.setAcceptMode(QFileDialog::AcceptSave);
+        sv.setDefaultSuffix(QStringLiteral("png"));
+        return sv.exec() == QDialog::Accepted && !sv.selectedFiles().isEmpty() ? sv.selectedFiles().first()
+                                                                               : QString();
+    };
 }
 
 bool TMainForm::SaveChartPicture(const QString &path)

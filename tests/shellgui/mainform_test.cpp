@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -499,6 +500,7 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     form->ChooseChartPictureFile = [&] { return picture; };
     form->updateActions();
     ASSERT_TRUE(form->ASaveChartPicture->isEnabled());
+    EXPECT_TRUE(form->menuBar()->actions().at(0)->menu()->actions().contains(form->ASaveChartPicture));
     form->ASaveChartPicture->trigger();
     const QImage shown = chart->PanelWidget()->ChartImage();
     const QImage png(picture);
