@@ -8,6 +8,13 @@ if(KELVRA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(KELVRA_FUZZ)
+  # Every library carries the fuzzer's coverage hooks and the sanitizers;
+  # only the fuzz targets link libFuzzer's driver (fuzz/CMakeLists.txt).
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 # kelvra_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # One GoogleTest executable registered with CTest; tests run headless.
