@@ -154,18 +154,25 @@ size_t DealerClient::pushCount(uint8_t code) const
     return it == pushed.end() ? 0 : it->second.size();
 }
 
-RawClient::RawClient(int port)
+int ConnectLoopback(int port)
 {
-    fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(uint16_t(port));
     if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
         ::close(fd);
-        fd = -1;
-        return;
+        return -1;
     }
+    return fd;
+}
+
+RawClient::RawClient(int port)
+{
+    fd = ConnectLoopback(port);
+    if (fd < 0)
+        return;
     connection = std::make_unique<ScriptedServer::Connection>(fd, stopping);
 }
 

@@ -91,6 +91,9 @@ private:
     std::unique_ptr<ScriptedServer::Connection> connection;
 };
 
+// A plain TCP connection to 127.0.0.1:port; -1 when refused.
+int ConnectLoopback(int port);
+
 uint8_t ErrorOf(const TPacketBuffer &reply);
 // The data after the error byte.
 std::vector<uint8_t> DataOf(const TPacketBuffer &reply);

@@ -23,20 +23,6 @@
 
 namespace {
 
-int connectTo(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(uint16_t(port));
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // A man in the middle on loopback: passes one connection through to the
 // server and keeps a copy of everything the client sent.
 class RecordingRelay {
@@ -88,7 +74,7 @@ private:
         }
         if (client < 0)
             return;
-        const int server = connectTo(target);
+        const int server = ConnectLoopback(target);
         uint8_t buffer[4096];
         while (!stopping) {
             pollfd p[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
@@ -237,7 +223,7 @@ TEST_F(DealerDefence, IdleConnectionsNeitherKeepClientsOutNorStay)
     startDealer({"--ticks-per-second", "0", "--handshake-seconds", "2"});
     std::vector<int> idle;
     for (int k = 0; k < 1000; ++k) {
-        const int fd = connectTo(dealer->port());
+        const int fd = ConnectLoopback(dealer->port());
         ASSERT_GE(fd, 0) << "connection " << k;
         idle.push_back(fd);
     }

@@ -20,15 +20,12 @@
 
 namespace {
 
-class FaultsAgainstDealer : public ::testing::Test {
+class FaultsAgainstDealer : public DealerTest {
 protected:
     void SetUp() override
     {
-        EnsureTestApp();
-        SetEnglish(true);
-        ASSERT_TRUE(dir.isValid());
-        dealer = std::make_unique<DealerProcess>(dir.path(), QStringList{"--ticks-per-second", "0"});
-        ASSERT_TRUE(dealer->start()) << dealer->firstLine.toStdString();
+        DealerTest::SetUp();
+        startDealer();
         session.Thread().SetServerList(QStringLiteral("127.0.0.1"));
         session.Thread().SetPort(dealer->port());
         session.SetAutoReconnect(true);
@@ -60,8 +57,6 @@ protected:
     }
     QString status() const { return session.PanelText(ClientSession::PanelStatus); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<DealerProcess> dealer;
     ClientSession session;
     ClientState state{session};
     std::vector<uint8_t> answered;
