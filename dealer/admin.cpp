@@ -23,7 +23,8 @@ const char *const adminUsage =
     "  send-message ACCOUNT TEXT\n"
     "  set-title TEXT\n"
     "  deposit ACCOUNT AMOUNT        (currency units; negative withdraws)\n"
-    "  set-price SYMBOL BID          (moves the market, e.g. set-price EURUSD 1.1050)\n"
+    "  set-price SYMBOL BID [hold]   (moves the market, e.g. set-price EURUSD 1.1050;\n"
+    "                                hold keeps it there until the next set-price)\n"
     "  rollover                      (books the daily swaps now)\n"
     "  status\n"
     "  list-messages ACCOUNT         (the account's chat and mail, one per line)\n"
@@ -203,13 +204,14 @@ bool AdminChannel::run(const std::vector<std::string> &args, std::string &text)
         text = "balance " + QString::asprintf("%.2f", double(book.balance(account)) / 100.0).toStdString();
         return true;
     }
-    if (command == "set-price" && n == 3) {
+    if (command == "set-price" && (n == 3 || (n == 4 && args[3] == "hold"))) {
         int64_t price = 0;
         if (!parseScaled(args[2], 10000.0, price) || price <= 0)
             return text = "not a price: " + args[2], false;
-        if (!server.setPrice(args[1], int32_t(price), text))
+        const bool hold = n == 4;
+        if (!server.setPrice(args[1], int32_t(price), hold, text))
             return false;
-        text = args[1] + " bid " + args[2];
+        text = args[1] + " bid " + args[2] + (hold ? " held" : "");
         return true;
     }
     if (command == "rollover" && n == 1) {

@@ -167,17 +167,25 @@ void Market::record(size_t index, uint32_t minute, int32_t bid)
 
 const Instrument &Market::randomTick(uint32_t now)
 {
-    std::uniform_int_distribution<size_t> pick(0, list.size() - 1);
-    Instrument &i = list[pick(random)];
+    std::vector<size_t> free;
+    for (size_t k = 0; k < list.size(); ++k)
+        if (k >= held.size() || !held[k])
+            free.push_back(k);
+    if (free.empty())
+        return list.front();
+    std::uniform_int_distribution<size_t> pick(0, free.size() - 1);
+    Instrument &i = list[free[pick(random)]];
     setQuote(i, step(i), now);
     return i;
 }
 
-const Instrument *Market::setPrice(uint16_t id, int32_t bid, uint32_t now)
+const Instrument *Market::setPrice(uint16_t id, int32_t bid, uint32_t now, bool hold)
 {
     Instrument *i = findMutable(id);
     if (!i || bid <= 0)
         return nullptr;
+    held.resize(list.size(), false);
+    held[size_t(i - list.data())] = hold;
     setQuote(*i, bid, now);
     return i;
 }

@@ -50,10 +50,12 @@ public:
     int32_t crossPrice(const Instrument &instrument) const;
     int crossKind(const Instrument &instrument) const;
 
-    // One random step of a randomly chosen instrument; returns it.
+    // One random step of a randomly chosen instrument; returns it. A held
+    // instrument is never chosen (when all are held, one is sent unchanged).
     const Instrument &randomTick(uint32_t now);
-    // Puts the bid where asked (the ask follows at the market spread).
-    const Instrument *setPrice(uint16_t id, int32_t bid, uint32_t now);
+    // Puts the bid where asked (the ask follows at the market spread); with
+    // hold the walk leaves the instrument there until the next setPrice.
+    const Instrument *setPrice(uint16_t id, int32_t bid, uint32_t now, bool hold = false);
 
     // Bars labelled at or after `from` (and at or before `to` unless it is
     // 0x00FFFFFF), oldest first; at most maxCount of the newest of them.
@@ -71,5 +73,6 @@ private:
 
     std::vector<Instrument> list;
     std::vector<std::vector<Bar>> minuteBars;  // per instrument, by minute
+    std::vector<bool> held;                    // per instrument
     std::mt19937_64 random;
 };

@@ -408,14 +408,14 @@ void DealerServer::runRollover()
     flushPushes();
 }
 
-bool DealerServer::setPrice(const std::string &symbol, int32_t bid, std::string &error)
+bool DealerServer::setPrice(const std::string &symbol, int32_t bid, bool hold, std::string &error)
 {
     const Instrument *i = simulated->findByName(symbol);
     if (!i) {
         error = "no instrument " + symbol;
         return false;
     }
-    const Instrument *moved = simulated->setPrice(i->id, bid, nowMinutes());
+    const Instrument *moved = simulated->setPrice(i->id, bid, nowMinutes(), hold);
     if (!moved) {
         error = "not a price";
         return false;

@@ -63,7 +63,7 @@ public:
     [[noreturn]] void fatal(const std::string &what);
 
     // Admin operations (also used by the tests through the admin channel).
-    bool setPrice(const std::string &symbol, int32_t bid, std::string &error);
+    bool setPrice(const std::string &symbol, int32_t bid, bool hold, std::string &error);
     void broadcastQuote(const Instrument &instrument);
     void runRollover();
 

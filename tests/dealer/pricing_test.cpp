@@ -182,6 +182,23 @@ TEST_F(MarketTest, LiveTicksExtendTheMinuteBars)
     EXPECT_EQ(market.setPrice(1, 0, now), nullptr);
 }
 
+// A held price stays where it was put while the walk goes on; a plain
+// setPrice lets the walk take it again.
+TEST_F(MarketTest, AHeldPriceStaysOutOfTheWalk)
+{
+    market.setPrice(1, 11111, now, true);
+    bool othersMoved = false;
+    for (int k = 0; k < 500; ++k)
+        othersMoved |= market.randomTick(now).id != 1;
+    EXPECT_TRUE(othersMoved);
+    EXPECT_EQ(market.find(1)->bid, 11111);
+    market.setPrice(1, 11111, now);
+    bool moved = false;
+    for (int k = 0; k < 2000 && !moved; ++k)
+        moved = market.randomTick(now).id == 1;
+    EXPECT_TRUE(moved);
+}
+
 TEST(DealerMarketSeed, TheSameSeedGivesTheSameMarket)
 {
     Market a(7, 14000000, 1), b(7, 14000000, 1), c(8, 14000000, 1);

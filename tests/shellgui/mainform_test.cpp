@@ -457,7 +457,8 @@ TEST_F(MainFormTest, ChartFromTheQuotesWindowFollowsTheMarket)
     TChartPanel *panel = chart->Panel();
     ASSERT_TRUE(WaitUntil([&] { return panel->ScrollPosition() == panel->ScrollMaximum() && panel->ScrollMaximum() > 0; }));
 
-    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021")}));
+    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021"),
+                              QStringLiteral("hold")}));
     ASSERT_TRUE(WaitUntil([&] {
         const TSerData *s = chart->Series();
         return std::abs(s->Close()[s->Last] - 1.3021) < 1e-9;
@@ -578,7 +579,8 @@ TEST_F(MainFormTest, IndicatorOnALiveChartFollowsTheTicks)
         return rsi->LastComputed == s->Last && rsi->Output(0)[s->Last] == out[size_t(count - 1)];
     };
     EXPECT_TRUE(matchesDirectCall());
-    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021")}));
+    ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021"),
+                              QStringLiteral("hold")}));
     ASSERT_TRUE(WaitUntil([&] {
         const TSerData *s = chart->Series();
         return std::abs(s->Close()[s->Last] - 1.3021) < 1e-9;
