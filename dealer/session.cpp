@@ -210,6 +210,7 @@ void Session::write(TPacketBuffer &packet, bool encrypt)
     if (const auto fault = accountId ? server.faultDue(accountId) : std::nullopt) {
         switch (fault->kind) {
         case DealerServer::FaultKind::Drop:
+            socket->flush();  // the packets before this one still go out
             close();
             return;
         case DealerServer::FaultKind::Corrupt:

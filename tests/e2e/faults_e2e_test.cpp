@@ -111,6 +111,52 @@ TEST_F(FaultsAgainstDealer, DroppedInASplitReplyOrBeforeATradeReply)
     EXPECT_TRUE(WaitUntil([&] { return state.Lists().Positions.Count() == 1; }));
 }
 
+TEST_F(FaultsAgainstDealer, DroppedInASplitListReply)
+{
+    session.Login(1001, QStringLiteral("demo"), TKeyRecord{});
+    ASSERT_TRUE(loggedIn() && WaitUntil([&] { return answered.size() >= 7; }));
+    // More deleted orders than one packet of the order history holds: the
+    // dealer keeps 50 pending orders, so they come and go in rounds.
+    const TUserCurrency *eurusd = state.Lists().Instruments.FindRecord(1);
+    ASSERT_NE(eurusd, nullptr);
+    const int rounds = 5, perRound = 45;
+    int done = 0;
+    const auto succeeded = [&](TUserCmdRply *p) {
+        done += p->Buffer.size() > size_t(hdr::Data) && p->Buffer[hdr::Data] == 0;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        done = 0;
+        for (int k = 0; k < perRound; ++k)
+            ASSERT_TRUE(session.SendCommand(e2e::placeCommand(1, 2, 1, eurusd->Ask - 300 - k), nullptr, succeeded));
+        ASSERT_TRUE(WaitUntil([&] { return done == perRound && state.Lists().Orders.Count() == perRound; }, 30000))
+            << done << " placed, " << state.Lists().Orders.Count() << " listed";
+        done = 0;
+        for (int k = 0; k < perRound; ++k)
+            ASSERT_TRUE(session.SendCommand(NewCommandU32(cmdDeleteOrder, state.Lists().Orders.Item(k)->Id), nullptr,
+                                            succeeded));
+        ASSERT_TRUE(WaitUntil([&] { return done == perRound && state.Lists().Orders.Count() == 0; }, 30000));
+    }
+    const int history = rounds * perRound;
+    ASSERT_TRUE(WaitUntil([&] {
+        state.RequestOrderHistory();
+        return WaitUntil([&] { return state.Lists().OrderHistory.Count() == history; }, 2000);
+    }));
+
+    // The history is asked again and the link goes after its first packet
+    // (which the client may or may not handle before it sees the drop).
+    int firstParts = 0;
+    QObject::connect(&state, &ClientState::replyHandled, [&](quint8 code, bool last, bool) {
+        firstParts += code == cmdGetOrderHistory && !last;
+    });
+    fault({"drop-after", "1001", "1"});
+    state.RequestOrderHistory();
+    ASSERT_TRUE(dropped());
+    EXPECT_LE(firstParts, 1);
+    EXPECT_LE(state.Lists().OrderHistory.Count(), history);
+    ASSERT_TRUE(reconnected()) << status().toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return state.Lists().OrderHistory.Count() == history; }));
+}
+
 TEST_F(FaultsAgainstDealer, ASpoiltPacketOrAStallEndsTheSessionWithAReason)
 {
     session.Login(1001, QStringLiteral("demo"), TKeyRecord{});
