@@ -198,6 +198,12 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::CannotWriteFile:
         return {u"Cannot write %1", u"Не удалось записать %1"};
     // ---- end of the chart picture's block
+    // ---- Keyboard commands for the instrument selected in the quotes window.
+    case TExtraText::NewDealSelected:
+        return {u"New position for the selected instrument", u"Новая позиция по выбранному инструменту"};
+    case TExtraText::NewChartSelected:
+        return {u"New chart of the selected instrument", u"Новый график выбранного инструмента"};
+    // ---- end of the keyboard commands' block
     }
     return {};
 }

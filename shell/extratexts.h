@@ -102,6 +102,10 @@ enum class TExtraText {
     SaveChartPicture,       // the File menu's command
     CannotWriteFile,        // %1 the file
     // ---- end of the chart picture's block
+    // ---- Keyboard commands for the instrument selected in the quotes window.
+    NewDealSelected,
+    NewChartSelected,
+    // ---- end of the keyboard commands' block
 };
 
 // The text in the current interface language (IsEnglish()).

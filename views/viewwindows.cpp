@@ -262,8 +262,17 @@ TfrmViewOrder::TfrmViewOrder(TClientLists &lists, TViewActions &acts, QWidget *p
         if (TUserOrder *o = SelectedOrder(); o && o->Group == 0 && actions->NewGroup)
             actions->NewGroup(o);
     });
+    ADelete = addAction(104, [this] {
+        if (TUserOrder *o = SelectedOrder(); o && connected() && actions->DeleteOrder)
+            actions->DeleteOrder(o);
+    });
+    // Scoped to this window, so Delete elsewhere (a chart's element) stays theirs.
+    ADelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    ADelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QWidget::addAction(ADelete);
     contextMenu->addAction(AEdit);
     contextMenu->addAction(ANew);
+    contextMenu->addAction(ADelete);
     contextMenu->addSeparator();
     contextMenu->addAction(AEditGroup);
     contextMenu->addAction(ANewGroup);
@@ -295,6 +304,7 @@ void TfrmViewOrder::UpdateActions()
     AOpenDeal->setEnabled(on && actions->OpenNewDeal);
     AEditGroup->setEnabled(on && o && o->Group > 0 && actions->EditGroup);
     ANewGroup->setEnabled(on && o && o->Group == 0 && actions->NewGroup);
+    ADelete->setEnabled(on && o && actions->DeleteOrder);
 }
 
 // Histories

@@ -26,6 +26,7 @@ struct TViewActions {
     std::function<void(TUserDeal *deal)> ReverseDeal;
     std::function<void(int instrumentId)> OpenNewOrder;
     std::function<void(TUserOrder *order)> OpenOrder;
+    std::function<void(TUserOrder *order)> DeleteOrder;      // asks first
     std::function<void(int group)> EditGroup;                // group > 0
     std::function<void(TUserOrder *order)> NewGroup;
     std::function<void(int instrumentId, int timeframe)> OpenChart;
@@ -104,6 +105,7 @@ public:
     void UpdateActions() override;
     TUserOrder *SelectedOrder() const;
     QAction *AEdit, *ANew, *AOpenDeal, *AEditGroup, *ANewGroup;
+    QAction *ADelete;  // the Delete key while the list has the focus
 };
 
 // The two history windows take the main window's period actions.

@@ -102,6 +102,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     setCentralWidget(mdi);
     buildActions();
     buildViews();
+    buildShortcuts();
     buildMessaging();
     buildMenus();
     buildChartTools();
@@ -294,7 +295,7 @@ void TMainForm::buildMenus()
 
     QMenu *service = menuBar()->addMenu(QString());
     SetTag(service, MakeTag(93));
-    service->addActions({AOpenDeal, AOpedOrder});
+    service->addActions({AOpenDeal, AOpedOrder, ANewDealSelected, ANewChartSelected});
     service->addSeparator();
     QMenu *accountHistory = service->addMenu(QString());
     SetTag(accountHistory, MakeTag(53));
@@ -528,6 +529,7 @@ void TMainForm::updateActions()
     }
     ARefrechOrderHistory->setEnabled(in);
     AReport->setEnabled(in);
+    updateShortcutActions();
     for (TfrmBase *v : {static_cast<TfrmBase *>(frmViewCurrency), static_cast<TfrmBase *>(frmViewOpenDeal),
                         static_cast<TfrmBase *>(frmViewOrder)})
         v->UpdateActions();

@@ -127,6 +127,9 @@ public:
     // error shown) when it cannot be written.
     bool SaveChartPicture(const QString &path);
     QAction *ASaveChartPicture = nullptr;
+    // Keyboard: F9 a new position and Ctrl+N a new chart of the instrument
+    // selected in the quotes window (mainformshortcuts.cpp).
+    QAction *ANewDealSelected = nullptr, *ANewChartSelected = nullptr;
 
     QAction *AConnect, *ADisconnect, *AReg, *ASetup, *AOpenDeal, *AOpedOrder;
     QAction *AViewCurrency, *AViewOpenDeal, *AViewOrder, *AViewAccountHistory, *AViewHistoryOrder;
@@ -183,6 +186,8 @@ private:
     void saveAtClose(bool quiet);
     void buildChartTools();
     void buildChartPictureAction();  // File > "Save chart as picture…"
+    void buildShortcuts();
+    void updateShortcutActions();
     void retranslateChartTools();
     void openRequestedChart();
     // Docking (mainformlayout.cpp): the two panels and the windows docked
