@@ -237,8 +237,28 @@ public:
     QPoint HintPoint() const { return hintPoint; }
     bool IgnoreNextDown() const { return ignoreNextDown; }
 
+    // ---- crosshair (off by default; chartcrosshair.cpp)
+    // Dotted lines through the mouse with the price at the mouse on the
+    // price axis and the bar's time on the time axis, in highlighted labels.
+    // The widget paints it after the overlay, never into the cached image.
+    void SetCrosshair(bool on);
+    bool Crosshair() const { return crosshairOn; }
+    void CrosshairLeave();                 // the mouse left the panel
+    bool CrosshairShown() const;           // on, and the mouse over an area
+    QPoint CrosshairPoint() const { return crosshairAt; }
+    // The bar under the crosshair within the series, else -1.
+    int CrosshairBar() const;
+    // The value at the crosshair on its area's right axis (the left one
+    // when the right has no scale); false when neither has one.
+    bool CrosshairValue(double &value) const;
+    void PaintCrosshair(QPainter &painter) const;
+    // The data window's rows for a bar: time, open, high, low, close, then
+    // every computed indicator line by its short name. Empty outside the series.
+    std::vector<std::pair<QString, QString>> DataAt(int bar) const;
+
     // ---- hooks
     std::function<void()> OnRepaint;
+    std::function<void()> OnCrosshair;  // moved, shown or hidden
     std::function<void(const QRect &)> OnOverlay;
     std::function<void()> OnScrollChanged;
     std::function<bool(const QString &displayName)> ConfirmDelete;   // default yes
@@ -304,4 +324,9 @@ private:
     QPoint hintPoint;
     quint64 revision = 1;
     int wheelRest = 0;
+    bool crosshairOn = false;
+    bool crosshairInside = false;
+    QPoint crosshairAt;
+    void crosshairMoved(QPoint p);
+    TOxyYArea *crosshairAxis(const TGraphArea *area) const;
 };

@@ -31,6 +31,8 @@ void TChartPanel::MouseDown(QPoint p, Qt::MouseButton button, Qt::KeyboardModifi
 
 void TChartPanel::MouseMove(QPoint p, Qt::MouseButtons, Qt::KeyboardModifiers)
 {
+    if (crosshairOn)
+        crosshairMoved(p);
     if (captured) {
         captured->MouseMove(p);
         return;

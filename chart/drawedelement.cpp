@@ -162,6 +162,11 @@ QString TGraphIndicator::ShortName() const
     return DisplayName();
 }
 
+bool TGraphIndicator::ValueAt(int, int, double &) const
+{
+    return false;
+}
+
 bool TGraphIndicator::ClampToComputed(int &from, int &to) const
 {
     if (FirstComputed < 0 || !Series)

@@ -138,6 +138,10 @@ public:
 
     // The form shown in an area's title (base: the display name).
     virtual QString ShortName() const;
+    // Lines whose values the data window lists (base: none), and line k's
+    // value at a bar; false outside the computed range.
+    virtual int ValueLines() const { return 0; }
+    virtual bool ValueAt(int line, int bar, double &value) const;
     // The computed part of [from, to]; false when empty.
     bool ClampToComputed(int &from, int &to) const;
 };

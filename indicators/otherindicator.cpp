@@ -47,6 +47,15 @@ const double *TOtherIndicator::Output(int k) const
     return Series->ArrayByIndex(BufferIndex + k);
 }
 
+bool TOtherIndicator::ValueAt(int line, int bar, double &value) const
+{
+    const double *values = Output(line);
+    if (!values || FirstComputed < 0 || bar < FirstComputed || bar > LastComputed || bar > Series->Last)
+        return false;
+    value = values[bar];
+    return true;
+}
+
 const double *TOtherIndicator::High() const { return Series->High(); }
 const double *TOtherIndicator::Low() const { return Series->Low(); }
 const double *TOtherIndicator::Close() const { return Series->Close(); }

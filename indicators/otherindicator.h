@@ -36,6 +36,9 @@ public:
     QString HintText(int bar) const override;
     // The catalogue's short name of its type.
     QString ShortName() const override;
+    // Every output, within the computed range.
+    int ValueLines() const override { return buffers; }
+    bool ValueAt(int line, int bar, double &value) const override;
     // Level pen and levels; with `full` the parameters after them.
     void Save(TElementWriter &w, bool full) const override;
     void Load(TElementReader &r, bool full) override;

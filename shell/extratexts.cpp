@@ -204,6 +204,12 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::NewChartSelected:
         return {u"New chart of the selected instrument", u"Новый график выбранного инструмента"};
     // ---- end of the keyboard commands' block
+    // ---- The crosshair and the data window.
+    case TExtraText::Crosshair:
+        return {u"Crosshair", u"Перекрестие"};
+    case TExtraText::DataWindow:
+        return {u"Data window", u"Окно данных"};
+    // ---- end of the crosshair's block
     }
     return {};
 }

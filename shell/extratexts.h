@@ -106,6 +106,10 @@ enum class TExtraText {
     NewDealSelected,
     NewChartSelected,
     // ---- end of the keyboard commands' block
+    // ---- The crosshair and the data window.
+    Crosshair,
+    DataWindow,
+    // ---- end of the crosshair's block
 };
 
 // The text in the current interface language (IsEnglish()).

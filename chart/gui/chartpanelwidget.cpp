@@ -48,6 +48,10 @@ TChartPanelWidget::TChartPanelWidget(std::unique_ptr<TChartPanel> p, QWidget *pa
     panel->OnRepaint = [this] { update(); };
     panel->OnOverlay = [this](const QRect &r) { update(r.adjusted(-1, -1, 1, 1)); };
     panel->OnScrollChanged = [this] { mirrorScrollBar(); };
+    panel->OnCrosshair = [this] {
+        update();
+        emit crosshairChanged();
+    };
     layoutChildren();
     mirrorScrollBar();
 }
@@ -59,6 +63,7 @@ TChartPanelWidget::~TChartPanelWidget()
     panel->OnRepaint = nullptr;
     panel->OnOverlay = nullptr;
     panel->OnScrollChanged = nullptr;
+    panel->OnCrosshair = nullptr;
 }
 
 void TChartPanelWidget::layoutChildren()
@@ -107,6 +112,7 @@ void TChartPanelWidget::paintEvent(QPaintEvent *event)
     if (!cache.isNull())
         painter.drawImage(QPoint(0, 0), cache);
     panel->PaintOverlay(painter);
+    panel->PaintCrosshair(painter);
 }
 
 void TChartPanelWidget::resizeEvent(QResizeEvent *event)
@@ -125,7 +131,8 @@ void TChartPanelWidget::showEvent(QShowEvent *event)
 
 void TChartPanelWidget::afterMouse()
 {
-    setCursor(QtCursor(panel->CursorShape()));
+    const ChartCursor shape = panel->CursorShape();
+    setCursor(QtCursor(panel->CrosshairShown() && shape == ChartCursor::Arrow ? ChartCursor::Cross : shape));
     if (panel->HintVisible() && !panel->HintText().isEmpty()) {
         QString text = panel->HintText();
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -196,6 +203,7 @@ void TChartPanelWidget::wheelEvent(QWheelEvent *event)
 void TChartPanelWidget::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
+    panel->CrosshairLeave();
     if (!shownHint.isEmpty()) {
         shownHint.clear();
         QToolTip::hideText();

@@ -26,6 +26,10 @@ public:
     // Recalculate, lay out and repaint (on every change of the series).
     void Refresh();
 
+signals:
+    // The crosshair moved, appeared or went (see TChartPanel::OnCrosshair).
+    void crosshairChanged();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -98,6 +98,11 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
     if (panel) {
         panelWidget = new TChartPanelWidget(std::move(panel), this);
         layout->addWidget(panelWidget);
+        panelWidget->Panel().SetCrosshair(context.Crosshair);
+        connect(panelWidget, &TChartPanelWidget::crosshairChanged, this, [this] {
+            if (context.CrosshairMoved)
+                context.CrosshairMoved(this);
+        });
     }
     setAutoFillBackground(true);
     QPalette white = palette();

@@ -16,6 +16,7 @@ class QMdiArea;
 class QMenu;
 class TChartPanel;
 class TChartPanelWidget;
+class TMChart;
 class TIniFile;
 class TPatternMenager;
 class TSerData;
@@ -39,6 +40,10 @@ struct TChartContext {
     // An error box (a stored chart that cannot be loaded); a message box by
     // default.
     std::function<void(QWidget *parent, const QString &text)> ShowError;
+    // The crosshair of new windows, and where a chart tells that its
+    // crosshair moved, appeared or went (the data window follows it).
+    bool Crosshair = false;
+    std::function<void(TMChart *chart)> CrosshairMoved;
 };
 
 // The chart of one instrument at one timeframe, a child window of the main

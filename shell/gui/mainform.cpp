@@ -103,6 +103,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     buildActions();
     buildViews();
     buildShortcuts();
+    buildCrosshair();
     buildMessaging();
     buildMenus();
     buildChartTools();
@@ -290,6 +291,7 @@ void TMainForm::buildMenus()
     SetTag(view, MakeTag(29));
     view->addActions({AViewCurrency, AViewOpenDeal, AViewOrder, AViewAccountHistory, AViewHistoryOrder, AViewMailBox,
                       AviewChat});
+    view->addAction(AViewDataWindow);
     view->addSeparator();
     view->addAction(AViewDefault);
 

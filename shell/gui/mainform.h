@@ -34,6 +34,7 @@ class TfrmViewMailBox;
 class TfrmViewMail;
 class TfrmChat;
 class TDockHandler;
+class TDataWindow;
 class TDockPanel;
 class TfrmViewMessages;
 class TDesktopNotifier;
@@ -130,6 +131,11 @@ public:
     // Keyboard: F9 a new position and Ctrl+N a new chart of the instrument
     // selected in the quotes window (mainformshortcuts.cpp).
     QAction *ANewDealSelected = nullptr, *ANewChartSelected = nullptr;
+    // The crosshair on every chart (Ctrl+F, off at start) and the data
+    // window that follows it (mainformcrosshair.cpp).
+    QAction *ACrosshair = nullptr, *AViewDataWindow = nullptr;
+    TDataWindow *DataWindow = nullptr;
+    void UpdateDataWindow(TMChart *chart);
 
     QAction *AConnect, *ADisconnect, *AReg, *ASetup, *AOpenDeal, *AOpedOrder;
     QAction *AViewCurrency, *AViewOpenDeal, *AViewOrder, *AViewAccountHistory, *AViewHistoryOrder;
@@ -187,6 +193,7 @@ private:
     void buildChartTools();
     void buildChartPictureAction();  // File > "Save chart as picture…"
     void buildShortcuts();
+    void buildCrosshair();
     void updateShortcutActions();
     void retranslateChartTools();
     void openRequestedChart();

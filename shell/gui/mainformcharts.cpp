@@ -17,6 +17,7 @@
 #include "chartpanel.h"
 #include "chartpanelwidget.h"
 #include "clientstate.h"
+#include "datawindow.h"
 #include "extratexts.h"
 #include "mainform.h"
 #include "mainindicator.h"
@@ -109,7 +110,7 @@ void TMainForm::buildChartTools()
     tools->addActions(alTool->actions());
     tools->addActions({Atrix, ASar, AMAInd});
     tools->addSeparator();
-    tools->addActions({AZoomIn, AZoomOut});
+    tools->addActions({AZoomIn, AZoomOut, ACrosshair});
 
     // Placed, dropped or done: the pointer is the tool again.
     TPendingSlot::SetOnEmptied([this] {
@@ -163,6 +164,7 @@ void TMainForm::retranslateChartTools()
     // The names the toolbars' context menu shows.
     ToolBar1->setWindowTitle(ExtraText(TExtraText::ToolbarMain));
     ChartToolBar->setWindowTitle(ExtraText(TExtraText::ToolbarChart));
+    DataWindow->setWindowTitle(ExtraText(TExtraText::DataWindow));
     for (const auto &[action, caption] : toolCaptions)
         action->setText(ExtraText(caption));
     for (TMChart *chart : Charts())
@@ -266,9 +268,13 @@ TMChart *TMainForm::ActiveChart() const
 
 void TMainForm::RefreshCharts(uint32_t key)
 {
+    TMChart *active = ActiveChart();
     for (TMChart *chart : Charts())
-        if (uint32_t(chart->Tag()) == key)
+        if (uint32_t(chart->Tag()) == key) {
             chart->Refresh();
+            if (chart == active)
+                UpdateDataWindow(chart);
+        }
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QPainter>
 
 #include "catalogue.h"
@@ -9,6 +11,7 @@
 #include "mainindicator.h"
 #include "pendingslot.h"
 #include "periodindicators.h"
+#include "units.h"
 
 namespace {
 
@@ -301,4 +304,112 @@ TEST(IndicatorDelete, BoundLineFallsBackAndANewLineBindsToTheRest)
     // The last indicator of the area goes: so does the area.
     c.panel->DeleteElement(rsi);
     EXPECT_EQ(c.panel->AreaCount(), 1);
+}
+
+// The crosshair is off until switched on; then it reads the bar and the
+// price under the mouse, paints its labels on the axes (never into the
+// chart's own image), and the data window's rows are the series' and the
+// indicators' values of that bar.
+TEST(ChartCrosshair, FollowsTheMouseWithLabelsAndData)
+{
+    IndicatorChart c(300);
+    c.place(22);  // RSI, in an area of its own
+    c.place(3);   // Bollinger Bands: three lines
+    ASSERT_EQ(c.panel->AreaCount(), 3);
+    TOtherIndicator *rsi = c.indicator(1, 0), *bands = c.indicator(2, 0);
+    int notices = 0;
+    c.panel->OnCrosshair = [&] { ++notices; };
+
+    TGraphArea &price = c.area(0);
+    const int bar = c.panel->FirstVisible + 40;
+    const QPoint at(price.Left + price.RightAxis->T.BarToX(bar), price.Top + price.Height() / 3);
+    c.panel->MouseMove(at);
+    EXPECT_FALSE(c.panel->CrosshairShown());
+    EXPECT_EQ(c.panel->CrosshairBar(), -1);
+    EXPECT_EQ(notices, 0);
+
+    c.panel->SetCrosshair(true);
+    c.panel->MouseMove(at);
+    ASSERT_TRUE(c.panel->CrosshairShown());
+    EXPECT_EQ(c.panel->CrosshairBar(), bar);
+    double value = 0;
+    ASSERT_TRUE(c.panel->CrosshairValue(value));
+    EXPECT_DOUBLE_EQ(value, price.RightAxis->T.YToValue(at.y() - price.Top));
+    EXPECT_GE(notices, 2);
+
+    // Labels on the price axis at the mouse's row and on the time axis at
+    // its column, in the axis colour; the chart's own image stays clean.
+    const QImage chart = c.panel->Render();
+    QImage shown = chart.copy();
+    {
+        QPainter painter(&shown);
+        c.panel->PaintCrosshair(painter);
+    }
+    EXPECT_EQ(c.panel->Render(), chart);
+    const QRgb axisInk = toQColor(price.RightAxis->LineColor).rgb();
+    const auto inkAround = [&](QPoint p) {
+        int n = 0;
+        for (int dx = -4; dx <= 4; ++dx)
+            n += (shown.pixel(p + QPoint(dx, 0)) & 0xFFFFFF) == (axisInk & 0xFFFFFF);
+        return n;
+    };
+    EXPECT_GE(inkAround(QPoint(price.RightAxis->Left + 6, at.y())), 3);
+    EXPECT_GE(inkAround(QPoint(at.x(), c.panel->XAxis()->Top + 3)), 3);
+    EXPECT_NE(shown.copy(QRect(price.RightAxis->Left, at.y() - 3, price.RightAxis->Width(), 6)),
+              chart.copy(QRect(price.RightAxis->Left, at.y() - 3, price.RightAxis->Width(), 6)));
+
+    // The data window's rows for that bar.
+    std::map<QString, QString> rows;
+    for (const auto &[name, text] : c.panel->DataAt(bar))
+        rows[name] = text;
+    EXPECT_EQ(rows[QStringLiteral("Open")], DoublePriceText(c.series->Open()[bar]));
+    EXPECT_EQ(rows[QStringLiteral("High")], DoublePriceText(c.series->High()[bar]));
+    EXPECT_EQ(rows[QStringLiteral("Low")], DoublePriceText(c.series->Low()[bar]));
+    EXPECT_EQ(rows[QStringLiteral("Close")], DoublePriceText(c.series->Close()[bar]));
+    EXPECT_FALSE(rows[QStringLiteral("Time")].isEmpty());
+    EXPECT_EQ(rows[rsi->ShortName()], DoublePriceText(rsi->Output(0)[bar]));
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(rows[QStringLiteral("%1 %2").arg(bands->ShortName()).arg(k + 1)],
+                  DoublePriceText(bands->Output(k)[bar]));
+    // Before the RSI's first computed bar it has no row.
+    const auto names = [&](int b) {
+        QStringList out;
+        for (const auto &row : c.panel->DataAt(b))
+            out << row.first;
+        return out;
+    };
+    EXPECT_FALSE(names(0).contains(rsi->ShortName()));
+    EXPECT_TRUE(c.panel->DataAt(-1).empty());
+    EXPECT_TRUE(c.panel->DataAt(c.series->Last + 1).empty());
+
+    // Over the time axis or after leaving the panel there is no crosshair.
+    c.panel->MouseMove(QPoint(at.x(), c.panel->XAxis()->Top + 2));
+    EXPECT_FALSE(c.panel->CrosshairShown());
+    c.panel->MouseMove(at);
+    c.panel->CrosshairLeave();
+    EXPECT_FALSE(c.panel->CrosshairShown());
+    QImage after = chart.copy();
+    {
+        QPainter painter(&after);
+        c.panel->PaintCrosshair(painter);
+    }
+    EXPECT_EQ(after, chart);
+}
+
+// At a device pixel ratio of 2 the chart has twice the pixels and the same
+// layout in logical units: every logical pixel is the same colour.
+TEST(ChartHiDpi, RatioTwoDoublesThePixelsAndKeepsTheLayout)
+{
+    IndicatorChart c(300, QSize(500, 320));
+    c.place(22);
+    const QImage one = c.panel->Render(1.0);
+    const QImage two = c.panel->Render(2.0);
+    ASSERT_EQ(two.size(), one.size() * 2);
+    EXPECT_EQ(two.devicePixelRatio(), 2.0);
+    EXPECT_EQ(two.deviceIndependentSize().toSize(), one.size());
+    // The separators of the areas and axes fall on the same logical lines.
+    const TGraphArea &price = c.area(0);
+    for (const QPoint logical : {QPoint(price.RightAxis->Left, price.Top + 10), QPoint(10, c.panel->XAxis()->Top),
+                                 QPoint(price.Left + 5, price.Top + 5)})
+        EXPECT_EQ(two.pixel(logical * 2), one.pixel(logical)) << logical.x() << "," << logical.y();
 }

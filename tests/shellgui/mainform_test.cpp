@@ -26,6 +26,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include "frmchat.h"
+#include "datawindow.h"
 #include "dealerharness.h"
 #include "e2e_support.h"
 #include "grapharea.h"
@@ -48,6 +49,7 @@
 #include "statuspanel.h"
 #include "storedlogins.h"
 #include "testapp.h"
+#include "units.h"
 #include "widgetapp.h"
 
 namespace {
@@ -579,6 +581,25 @@ TEST_F(MainFormTest, IndicatorOnALiveChartFollowsTheTicks)
         return rsi->LastComputed == s->Last && rsi->Output(0)[s->Last] == out[size_t(count - 1)];
     };
     EXPECT_TRUE(matchesDirectCall());
+
+    // Crosshair (Ctrl+F) and the data window: the values of the bar under the mouse.
+    EXPECT_EQ(form->ACrosshair->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_FALSE(chartPanel->Crosshair());
+    ASSERT_TRUE(form->DataWindow->isHidden());
+    form->AViewDataWindow->trigger();
+    form->ACrosshair->trigger();
+    EXPECT_TRUE(chartPanel->Crosshair());
+    const int bar = chartPanel->FirstVisible + chartPanel->VisibleCount / 2;
+    const TGraphArea *rsiArea = chartPanel->Area(1);
+    QTest::mouseMove(chart->PanelWidget(),
+                     QPoint(rsiArea->Left + rsiArea->RightAxis->T.BarToX(bar), rsiArea->Top + rsiArea->Height() / 2));
+    ASSERT_TRUE(WaitUntil([&] { return chartPanel->CrosshairShown(); }));
+    ASSERT_EQ(chartPanel->CrosshairBar(), bar);
+    EXPECT_EQ(form->DataWindow->ValueOf(QStringLiteral("Close")), DoublePriceText(chart->Series()->Close()[bar]));
+    EXPECT_EQ(form->DataWindow->ValueOf(QStringLiteral("RSI")), DoublePriceText(rsi->Output(0)[bar]));
+    form->ACrosshair->trigger();
+    EXPECT_FALSE(chartPanel->Crosshair());
+
     ASSERT_TRUE(dealer.admin({QStringLiteral("set-price"), QStringLiteral("EURUSD"), QStringLiteral("1.3021"),
                               QStringLiteral("hold")}));
     ASSERT_TRUE(WaitUntil([&] {
