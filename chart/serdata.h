@@ -31,6 +31,7 @@ public:
     int Timeframe = 0;
     int InstrumentId = 0;
     uint8_t Ready = 1;     // 1: no history request outstanding, ticks are applied
+    QString HistoryError;  // why the last history request failed; empty when it did not
     QString InstrumentName;
     int Capacity = CapacityStep;
     int Last = -1;

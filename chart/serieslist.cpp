@@ -67,7 +67,11 @@ void TSeriesList::Reset()
 {
     tickEvent = nullptr;
     for (const auto &s : series)
-        s->Ready = 1;
+        if (s->Ready != 1) {
+            s->Ready = 1;
+            s->HistoryError = MessageText(33);  // the link went; a new login asks again
+            emit historyStateChanged(s->Key);
+        }
 }
 
 bool TSeriesList::RequestHistory(TSerData &s)
@@ -85,15 +89,21 @@ bool TSeriesList::RequestHistory(TSerData &s)
         [this, key, token](TFxEvent *) {
             if (token.expired())
                 return;
-            if (TSerData *waiting = Find(key))
+            if (TSerData *waiting = Find(key); waiting && waiting->Ready != 1) {
                 waiting->Ready = 1;
+                waiting->HistoryError = MessageText(33);
+                emit historyStateChanged(key);
+            }
         },
         [this, key, token](TUserCmdRply *p) {
             if (!token.expired())
                 HistoryReply(key, p);
         });
-    if (sent)
+    if (sent) {
         s.Ready = 0;
+        s.HistoryError.clear();
+        emit historyStateChanged(key);
+    }
     return sent;
 }
 
@@ -107,18 +117,21 @@ void TSeriesList::HistoryReply(uint32_t key, TUserCmdRply *packet)
     // every tick from then on.
     auto *reply = dynamic_cast<TUserReply *>(packet);
     if (!reply) {
-        s->Ready = 1;
+        failed(*s, MessageText(25));
         return;
     }
     if (!reply->IsOk()) {
-        s->Ready = 1;
+        const QString why = ErrorText(*reply);
+        failed(*s, why);
         if (session)
-            session->ShowStatus(ErrorText(*reply));
+            session->ShowStatus(why);
         return;
     }
     const bool lastPacket = (reply->Flags() & (pfFirst | pfMiddle)) == 0;
-    if (lastPacket)
+    if (lastPacket) {
         s->Ready = 1;
+        emit historyStateChanged(key);
+    }
     // The whole packet is checked before any bar is taken from it.
     PacketReader reader(*reply);
     const uint16_t count = reader.u16();
@@ -126,7 +139,7 @@ void TSeriesList::HistoryReply(uint32_t key, TUserCmdRply *packet)
         throw EForexException(MessageText(25));
     // A history that never ends is a faulty server: the series stops waiting.
     if (s->Count() + int(count) > MaxHistoryBars) {
-        s->Ready = 1;
+        failed(*s, MessageText(25));
         throw EForexException(MessageText(25));
     }
     s->Modified = true;
@@ -140,6 +153,13 @@ void TSeriesList::HistoryReply(uint32_t key, TUserCmdRply *packet)
     }
     s->AddBars(std::move(bars));
     emit seriesChanged(key);
+}
+
+void TSeriesList::failed(TSerData &s, const QString &why)
+{
+    s.Ready = 1;
+    s.HistoryError = why;
+    emit historyStateChanged(s.Key);
 }
 
 void TSeriesList::Tick(TUserCmdRply *packet)

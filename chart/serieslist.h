@@ -59,8 +59,13 @@ public:
 signals:
     // Sent synchronously after a history packet or a tick changed the series.
     void seriesChanged(uint32_t key);
+    // The series started or stopped waiting for history (Ready), or its
+    // request failed (HistoryError).
+    void historyStateChanged(uint32_t key);
 
 private:
+    void failed(TSerData &s, const QString &why);  // ends the wait with the reason
+
     QPointer<ClientSession> session;
     QString dataDir;
     NameLookup instrumentName;

@@ -210,6 +210,16 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::DataWindow:
         return {u"Data window", u"Окно данных"};
     // ---- end of the crosshair's block
+    // ---- A chart's history while it is received.
+    case TExtraText::HistoryLoading:
+        return {u"Loading history…", u"Загрузка истории…"};
+    case TExtraText::HistoryLoadingSeries:
+        return {u"Loading history: %1", u"Загрузка истории: %1"};
+    case TExtraText::HistoryFailed:
+        return {u"History not received: %1", u"История не получена: %1"};
+    case TExtraText::HistoryRetry:
+        return {u"Retry", u"Повторить"};
+    // ---- end of the history block
     }
     return {};
 }

@@ -110,6 +110,12 @@ enum class TExtraText {
     Crosshair,
     DataWindow,
     // ---- end of the crosshair's block
+    // ---- A chart's history while it is received.
+    HistoryLoading,        // the note in the chart's corner
+    HistoryLoadingSeries,  // the status bar: %1 the chart's instrument and timeframe
+    HistoryFailed,         // %1 why
+    HistoryRetry,
+    // ---- end of the history block
 };
 
 // The text in the current interface language (IsEnglish()).

@@ -4,12 +4,16 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QtEndian>
 
@@ -19,6 +23,7 @@
 #include "chartpanelwidget.h"
 #include "chartstate.h"
 #include "elementstream.h"
+#include "extratexts.h"
 #include "frmchoise.h"
 #include "frmprop.h"
 #include "inifile.h"
@@ -116,10 +121,47 @@ TMChart::TMChart(std::unique_ptr<TCurrencyParam> p, TChartContext ctx, QWidget *
         connect(panelWidget, &QWidget::customContextMenuRequested, this,
                 [this](const QPoint &at) { pm->popup(panelWidget->mapToGlobal(at)); });
     }
+    if (panelWidget) {
+        historyBox = new QWidget(panelWidget);
+        historyBox->setAutoFillBackground(true);
+        historyBox->setPalette(QToolTip::palette());
+        auto *row = new QHBoxLayout(historyBox);
+        row->setContentsMargins(4, 1, 1, 1);
+        historyNote = new QLabel(historyBox);
+        retryButton = new QToolButton(historyBox);
+        retryButton->setAutoRaise(true);
+        row->addWidget(historyNote);
+        row->addWidget(retryButton);
+        connect(retryButton, &QToolButton::clicked, this, [this] {
+            if (context.Series && series)
+                context.Series->RequestHistory(*series);
+            UpdateHistoryNote();
+        });
+    }
     Retranslate();
     updateCaption();
     if (panelWidget)
         panelWidget->Refresh();
+}
+
+void TMChart::UpdateHistoryNote()
+{
+    if (!historyBox)
+        return;
+    const bool waiting = series && series->Ready == 0;
+    const bool failed = series && !waiting && !series->HistoryError.isEmpty();
+    if (!waiting && !failed) {
+        historyBox->hide();
+        return;
+    }
+    historyNote->setText(waiting ? ExtraText(TExtraText::HistoryLoading)
+                                 : ExtraText(TExtraText::HistoryFailed).arg(series->HistoryError));
+    retryButton->setText(ExtraText(TExtraText::HistoryRetry));
+    retryButton->setVisible(failed);
+    historyBox->adjustSize();
+    historyBox->move(4, 4);
+    historyBox->show();
+    historyBox->raise();
 }
 
 void TMChart::loadRecord(std::unique_ptr<TChartPanel> &panel, QByteArrayView record)
@@ -286,6 +328,7 @@ void TMChart::Retranslate()
 {
     for (const auto &[action, index] : captions)
         action->setText(CaptionTextIn(IsEnglish(), index));
+    UpdateHistoryNote();
 }
 
 void TMChart::updateCaption()
@@ -337,6 +380,7 @@ bool TMChart::SwitchTimeframe(int timeframe)
         panelWidget->Refresh();
     }
     updateCaption();
+    UpdateHistoryNote();
     updateTimeframeActions();
     return true;
 }

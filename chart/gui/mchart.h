@@ -12,7 +12,9 @@
 class QAction;
 class QActionGroup;
 class QDialog;
+class QLabel;
 class QMdiArea;
+class QToolButton;
 class QMenu;
 class TChartPanel;
 class TChartPanelWidget;
@@ -88,6 +90,12 @@ public:
     bool SwitchTimeframe(int timeframe);
     // Captions in the current language.
     void Retranslate();
+    // The note in the chart's corner: "Loading history…" while the series
+    // waits for its history, or why the request failed with a retry button;
+    // hidden otherwise. The main window calls it when the state changes.
+    void UpdateHistoryNote();
+    QLabel *HistoryNote() const { return historyNote; }
+    QToolButton *RetryButton() const { return retryButton; }
 
     // The INI section keeping the window's placement: instrument name and
     // timeframe suffix; empty when the name cannot be a section name.
@@ -116,4 +124,7 @@ private:
     TChartPanelWidget *panelWidget = nullptr;
     QActionGroup *timeframes = nullptr;
     std::vector<std::pair<QAction *, int>> captions;  // action, language index
+    QWidget *historyBox = nullptr;
+    QLabel *historyNote = nullptr;
+    QToolButton *retryButton = nullptr;
 };

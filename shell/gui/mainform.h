@@ -197,6 +197,8 @@ private:
     void updateShortcutActions();
     void retranslateChartTools();
     void openRequestedChart();
+    void historyStateChanged(uint32_t key);
+    QString historyStatus;  // the loading note last put in the status bar
     // Docking (mainformlayout.cpp): the two panels and the windows docked
     // in them; the arrangement is read at the first activation and written
     // at close.

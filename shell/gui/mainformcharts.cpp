@@ -16,6 +16,7 @@
 #include "catalogue.h"
 #include "chartpanel.h"
 #include "chartpanelwidget.h"
+#include "clientsession.h"
 #include "clientstate.h"
 #include "datawindow.h"
 #include "extratexts.h"
@@ -119,6 +120,7 @@ void TMainForm::buildChartTools()
             Apointer->setChecked(true);
     });
     connect(series.get(), &TSeriesList::seriesChanged, this, [this](uint32_t key) { RefreshCharts(key); });
+    connect(series.get(), &TSeriesList::historyStateChanged, this, &TMainForm::historyStateChanged);
     connect(state.get(), &ClientState::instrumentsLoaded, this, [this] { openRequestedChart(); });
     viewActions.OpenChart = [this](int instrumentId, int timeframe) { OpenChart(instrumentId, timeframe); };
     retranslateChartTools();
@@ -235,6 +237,8 @@ TMChart *TMainForm::OpenChart(int instrumentId, int timeframe)
         return nullptr;
     TMChart *chart = TMChart::Open(mdi, instrumentId, timeframe, chartContext);
     qCDebug(lcShell) << "chart" << (chart ? chart->windowTitle() : QStringLiteral("not opened"));
+    if (chart)
+        historyStateChanged(uint32_t(chart->Tag()));  // asked before the window existed
     return chart;
 }
 
@@ -277,6 +281,27 @@ void TMainForm::RefreshCharts(uint32_t key)
         }
 }
 
+void TMainForm::historyStateChanged(uint32_t key)
+{
+    for (TMChart *chart : Charts())
+        if (uint32_t(chart->Tag()) == key)
+            chart->UpdateHistoryNote();
+    // The status bar names a series being loaded that a window shows; when
+    // none is left, the note it put there goes.
+    QString loading;
+    for (TMChart *chart : Charts())
+        if (chart->Series() && chart->Series()->Ready == 0) {
+            loading = ExtraText(TExtraText::HistoryLoadingSeries).arg(chart->windowTitle());
+            break;
+        }
+    const QString shown = session->PanelText(ClientSession::PanelStatus);
+    if (!loading.isEmpty())
+        ShowStatus(loading);
+    else if (shown == historyStatus)
+        ShowStatus(QString());
+    historyStatus = loading;
+}
+
 namespace {
 const QString kChartListSection = QStringLiteral("LT1");
 } // namespace
@@ -284,7 +309,8 @@ const QString kChartListSection = QStringLiteral("LT1");
 void TMainForm::restoreCharts()
 {
     for (const auto &[key, value] : ini.SectionValues(kChartListSection))
-        TMChart::Restore(mdi, value, chartContext);
+        if (TMChart *chart = TMChart::Restore(mdi, value, chartContext))
+            historyStateChanged(uint32_t(chart->Tag()));
 }
 
 void TMainForm::closeCharts(bool savePlacement)

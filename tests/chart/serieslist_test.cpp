@@ -218,10 +218,26 @@ TEST_F(SeriesListTest, ErrorReplyAndDisconnectMakeSeriesReadyAgain)
 {
     login();
     list.Start();
+    std::vector<std::pair<uint32_t, int>> changes;  // key, Ready
+    QObject::connect(&list, &TSeriesList::historyStateChanged, [&](uint32_t key) {
+        changes.emplace_back(key, list.Find(key)->Ready);
+    });
     TSerData *refused = list.FindOrCreate(99, 3);
     ASSERT_TRUE(WaitUntil([&] { return refused->Ready == 1; }));
     EXPECT_EQ(session.PanelText(ClientSession::PanelStatus), QStringLiteral("Market offline"));
+    EXPECT_EQ(refused->HistoryError, QStringLiteral("Market offline"));
     EXPECT_EQ(refused->Count(), 0);
+    const std::vector<std::pair<uint32_t, int>> waitedThenFailed{{refused->Key, 0}, {refused->Key, 1}};
+    EXPECT_EQ(changes, waitedThenFailed);
+    // A retry clears the reason while it waits.
+    ASSERT_TRUE(list.RequestHistory(*refused));
+    EXPECT_TRUE(refused->HistoryError.isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return refused->Ready == 1; }));
+    EXPECT_FALSE(refused->HistoryError.isEmpty());
+    // A whole reply leaves no reason.
+    TSerData *fine = list.FindOrCreate(5, 3);
+    ASSERT_TRUE(WaitUntil([&] { return fine->Ready == 1; }));
+    EXPECT_TRUE(fine->HistoryError.isEmpty());
     // The dispatcher's reset drops the tick handler until the next start.
     session.Disconnect();
     EXPECT_FALSE(list.Started());
@@ -236,6 +252,7 @@ TEST_F(SeriesListTest, AnyAnswerOrAClearEndsTheWaitForHistory)
     ASSERT_EQ(unanswered->Ready, 0);
     session.Disconnect();
     EXPECT_EQ(unanswered->Ready, 1);
+    EXPECT_EQ(unanswered->HistoryError, MessageText(33));  // the link went
 
     login();
     list.Start();

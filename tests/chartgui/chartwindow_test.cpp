@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include <QClipboard>
+#include <QLabel>
+#include <QToolButton>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,6 +23,7 @@
 #include "frmprop.h"
 #include "grapharea.h"
 #include "inifile.h"
+#include "languagetables.h"
 #include "mainindicator.h"
 #include "mchart.h"
 #include "patternstore.h"
@@ -473,4 +476,35 @@ TEST_F(ChartWindowTest, SavedStateReopensTheWindowAndKeepsBadValues)
     EXPECT_EQ(broken->SaveState(), bad);
     broken->AShowDay->trigger();  // nothing to show it in, nothing breaks
     broken->ActionZoomIn->trigger();
+}
+
+// The corner note follows the series' history state: loading, failed with a
+// retry (which asks again), or nothing.
+TEST_F(ChartWindowTest, HistoryNoteShowsLoadingAndFailureWithRetry)
+{
+    SetEnglish(true);
+    TMChart *chart = open(1, 3);
+    ASSERT_NE(chart, nullptr);
+    EXPECT_FALSE(chart->HistoryNote()->isVisible());
+    TSerData *s = chart->Series();
+    s->Ready = 0;
+    chart->UpdateHistoryNote();
+    EXPECT_TRUE(chart->HistoryNote()->isVisible());
+    EXPECT_EQ(chart->HistoryNote()->text(), QStringLiteral("Loading history…"));
+    EXPECT_FALSE(chart->RetryButton()->isVisible());
+
+    s->Ready = 1;
+    s->HistoryError = QStringLiteral("Market offline");
+    chart->UpdateHistoryNote();
+    EXPECT_EQ(chart->HistoryNote()->text(), QStringLiteral("History not received: Market offline"));
+    ASSERT_TRUE(chart->RetryButton()->isVisible());
+    // Not connected: the retry cannot be sent, the note stays.
+    chart->RetryButton()->click();
+    EXPECT_EQ(s->Ready, 1);
+    EXPECT_TRUE(chart->HistoryNote()->isVisible());
+    EXPECT_FALSE(session.PanelText(ClientSession::PanelStatus).isEmpty());
+
+    s->HistoryError.clear();
+    chart->UpdateHistoryNote();
+    EXPECT_FALSE(chart->HistoryNote()->isVisible());
 }
