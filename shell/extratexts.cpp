@@ -220,6 +220,16 @@ TExtraEntry entryOf(TExtraText id)
     case TExtraText::HistoryRetry:
         return {u"Retry", u"Повторить"};
     // ---- end of the history block
+    // ---- View > Theme.
+    case TExtraText::Theme:
+        return {u"Theme", u"Тема"};
+    case TExtraText::ThemeSystem:
+        return {u"System", u"Системная"};
+    case TExtraText::ThemeLight:
+        return {u"Light", u"Светлая"};
+    case TExtraText::ThemeDark:
+        return {u"Dark", u"Тёмная"};
+    // ---- end of the theme block
     }
     return {};
 }

@@ -116,6 +116,12 @@ enum class TExtraText {
     HistoryFailed,         // %1 why
     HistoryRetry,
     // ---- end of the history block
+    // ---- View > Theme.
+    Theme,
+    ThemeSystem,
+    ThemeLight,
+    ThemeDark,
+    // ---- end of the theme block
 };
 
 // The text in the current interface language (IsEnglish()).

@@ -1,5 +1,6 @@
 #include "dockableform.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScreen>
@@ -7,6 +8,7 @@
 #include <QMainWindow>
 
 #include "layouttext.h"
+#include "theme.h"
 
 TDockableForm::TDockableForm(QWidget *parent) : QDockWidget(parent)
 {
@@ -17,10 +19,13 @@ TDockableForm::TDockableForm(QWidget *parent) : QDockWidget(parent)
     row->setContentsMargins(0, 0, 0, 0);
     caption = new QLabel(header);
     caption->setAutoFillBackground(true);
-    QPalette navy = caption->palette();
-    navy.setColor(QPalette::Window, QColor(0, 0, 128));
-    navy.setColor(QPalette::WindowText, Qt::white);
-    caption->setPalette(navy);
+    FollowTheme(caption, [this] {
+        // Navy with white text in a light theme.
+        QPalette colours = QApplication::palette();
+        colours.setColor(QPalette::Window, DockCaptionBackground(colours));
+        colours.setColor(QPalette::WindowText, DockCaptionText(colours));
+        caption->setPalette(colours);
+    });
     row->addWidget(caption);
     noTitle = new QWidget(this);
     noTitle->setFixedHeight(0);

@@ -4,16 +4,17 @@
 #include <QPainter>
 
 #include "listrowmodel.h"
+#include "theme.h"
 
 QColor TListRowDelegate::RowBackground(int row, bool footer, bool selected, bool listHasFocus,
                                        const QPalette &palette)
 {
     if (footer)
-        return FooterColor();
+        return ListFooterColor(palette);
     if (selected && listHasFocus)
         return palette.color(QPalette::Active, QPalette::Highlight);
     if (row % 2 == 1)
-        return StripeColor();
+        return ListStripeColor(palette);
     return palette.color(QPalette::Base);
 }
 

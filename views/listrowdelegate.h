@@ -10,8 +10,6 @@ class TListRowDelegate : public QStyledItemDelegate {
 public:
     static constexpr int TextPadding = 4;
     static constexpr int IconLeft = 2;
-    static QColor StripeColor() { return QColor(226, 226, 226); }
-    static QColor FooterColor() { return QColor(192, 192, 192); }
 
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;

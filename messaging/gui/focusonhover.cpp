@@ -5,6 +5,8 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include "theme.h"
+
 TFocusOnHover::TFocusOnHover(QWidget *w) : QObject(w), window(w) {}
 
 void TFocusOnHover::Watch(QWidget *widget)
@@ -27,7 +29,12 @@ QTextEdit *NewContentPane(QWidget *window)
 {
     auto *pane = new QTextEdit(window);
     pane->setReadOnly(true);
-    pane->setStyleSheet(QStringLiteral("QTextEdit { background: white; }"));
+    FollowTheme(pane, [pane] {
+        // White in a light theme, the palette's own base in a dark one.
+        QPalette colours = QApplication::palette();
+        colours.setColor(QPalette::Base, ContentBackground(colours));
+        pane->setPalette(colours);
+    });
     pane->setLineWrapMode(QTextEdit::NoWrap);
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -294,6 +294,7 @@ void TMainForm::buildMenus()
     view->addAction(AViewDataWindow);
     view->addSeparator();
     view->addAction(AViewDefault);
+    buildThemeMenu(view);
 
     QMenu *service = menuBar()->addMenu(QString());
     SetTag(service, MakeTag(93));

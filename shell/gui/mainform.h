@@ -14,6 +14,7 @@
 #include "mchart.h"
 #include "regform.h"
 #include "storedlogins.h"
+#include "theme.h"
 #include "viewwindows.h"
 
 class QAction;
@@ -135,6 +136,9 @@ public:
     // window that follows it (mainformcrosshair.cpp).
     QAction *ACrosshair = nullptr, *AViewDataWindow = nullptr;
     TDataWindow *DataWindow = nullptr;
+    // View > Theme: System, Light, Dark (INI "desktop", "Theme"; mainformtheme.cpp).
+    QAction *AThemeSystem = nullptr, *AThemeLight = nullptr, *AThemeDark = nullptr;
+    void SetTheme(TTheme theme);
     void UpdateDataWindow(TMChart *chart);
 
     QAction *AConnect, *ADisconnect, *AReg, *ASetup, *AOpenDeal, *AOpedOrder;
@@ -194,6 +198,7 @@ private:
     void buildChartPictureAction();  // File > "Save chart as picture…"
     void buildShortcuts();
     void buildCrosshair();
+    void buildThemeMenu(QMenu *view);
     void updateShortcutActions();
     void retranslateChartTools();
     void openRequestedChart();

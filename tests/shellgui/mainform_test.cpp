@@ -767,14 +767,24 @@ TEST_F(MainFormTest, WindowArrangementComesBackAfterARestart)
         EXPECT_EQ(form->centralWidget()->geometry().left(), 0);  // an empty left panel takes no room
         ASSERT_TRUE(QTest::qWaitFor([&] { return !form->frmViewOrder->HeaderShown(); }, 2000));
         EXPECT_EQ(docks.TabGroups().first().first(), form->frmViewHistoryOrder);
+        // The dark theme: the dock caption leaves its navy.
+        form->AThemeDark->trigger();
+        EXPECT_TRUE(IsDarkPalette(QApplication::palette()));
+        EXPECT_TRUE(form->AThemeDark->isChecked());
         form->close();
     }
     TIniFile ini(paths.IniFile);
     const QString stored = ini.ReadLongValue(QStringLiteral("desktop"), QStringLiteral("defaultk"));
     EXPECT_GT(stored.size(), TIniFile::LongValuePiece);  // kept in pieces
     EXPECT_TRUE(ini.ValueExists(QStringLiteral("desktop"), QStringLiteral("defaultk__1")));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("desktop"), QStringLiteral("Theme")), QStringLiteral("Dark"));
+    ApplyTheme(TTheme::System);
 
     auto form = open();
+    EXPECT_TRUE(IsDarkPalette(QApplication::palette()));  // the stored theme again
+    EXPECT_TRUE(form->AThemeDark->isChecked());
+    form->AThemeSystem->trigger();
+    EXPECT_FALSE(IsDarkPalette(QApplication::palette()));
     form->show();
     QApplication::processEvents();
     TDockHandler &docks = form->DockHandler();

@@ -7,6 +7,7 @@
 #include "languagetables.h"
 #include "listicons.h"
 #include "listrowdelegate.h"
+#include "theme.h"
 #include "widgetapp.h"
 
 namespace {
@@ -187,6 +188,41 @@ TEST_F(ListViewTest, StripesFooterAndFocusedSelectionArePainted)
     EXPECT_EQ(image.pixelColor(x + 30, rowY(0)), palette.color(QPalette::Base));
     // The footer spans the row: its colour reaches past the first column.
     EXPECT_EQ(image.pixelColor(view.columnWidth(0) + view.columnWidth(1) + 5, rowY(3)), QColor(192, 192, 192));
+}
+
+// A dark theme: no light row anywhere, the stripe and the footer still
+// apart from the rows; going back to the light theme brings the classic
+// colours back, and System the desktop's palette.
+TEST_F(ListViewTest, DarkThemeRowsAreDarkAndTheFooterStandsOut)
+{
+    const QPalette desktop = QApplication::palette();
+    ApplyTheme(TTheme::Dark);
+    const QPalette dark = QApplication::palette();
+    ASSERT_TRUE(IsDarkPalette(dark));
+    view.SetHasFooter(true);
+    view.Attach();
+    view.show();
+    const QImage image = view.viewport()->grab().toImage();
+    const int x = view.columnWidth(0) + 40;
+    const auto rowColour = [&](int r) { return image.pixelColor(x, view.visualRect(view.Rows().index(r, 0)).top() + 1); };
+    const QColor plain = rowColour(0), stripe = rowColour(1), footer = rowColour(3);
+    for (const QColor &c : {plain, stripe, footer})
+        EXPECT_LT(c.lightness(), 100) << c.name().toStdString();
+    EXPECT_GT(std::abs(stripe.lightness() - plain.lightness()), 5);
+    EXPECT_GT(std::abs(footer.lightness() - stripe.lightness()), 10);
+    EXPECT_NE(ContentBackground(dark), QColor(Qt::white));
+    EXPECT_NE(DockCaptionBackground(dark), QColor(0, 0, 128));
+
+    ApplyTheme(TTheme::Light);
+    const QPalette light = QApplication::palette();
+    EXPECT_EQ(TListRowDelegate::RowBackground(1, false, false, false, light), QColor(226, 226, 226));
+    EXPECT_EQ(TListRowDelegate::RowBackground(2, true, false, false, light), QColor(192, 192, 192));
+    EXPECT_EQ(ContentBackground(light), QColor(Qt::white));
+    EXPECT_EQ(DockCaptionBackground(light), QColor(0, 0, 128));
+    ApplyTheme(TTheme::System);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Base), desktop.color(QPalette::Base));
+    EXPECT_EQ(ThemeFromText(QStringLiteral("Dark")), TTheme::Dark);
+    EXPECT_EQ(ThemeFromText(QStringLiteral("nonsense")), TTheme::System);
 }
 
 TEST_F(ListViewTest, SortKeepsTheFooterLast)
