@@ -6,7 +6,7 @@ ROOT=$(pwd)
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libqt6svg6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgmp-dev libsqlite3-dev libsimpleini-dev
   dbus dbus-bin fonts-dejavu-core

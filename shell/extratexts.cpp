@@ -229,6 +229,8 @@ TExtraEntry entryOf(TExtraText id)
         return {u"Light", u"Светлая"};
     case TExtraText::ThemeDark:
         return {u"Dark", u"Тёмная"};
+    case TExtraText::ToolbarTextUnderIcons:
+        return {u"Text under toolbar icons", u"Подписи под значками панели"};
     // ---- end of the theme block
     }
     return {};

@@ -121,6 +121,7 @@ enum class TExtraText {
     ThemeSystem,
     ThemeLight,
     ThemeDark,
+    ToolbarTextUnderIcons,
     // ---- end of the theme block
 };
 

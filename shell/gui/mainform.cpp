@@ -107,6 +107,7 @@ TMainForm::TMainForm(const TKelvraPaths &p, QWidget *parent)
     buildMessaging();
     buildMenus();
     buildChartTools();
+    applyActionIcons();
     buildStatusBar();
     buildDocking();
 

@@ -138,6 +138,9 @@ public:
     TDataWindow *DataWindow = nullptr;
     // View > Theme: System, Light, Dark (INI "desktop", "Theme"; mainformtheme.cpp).
     QAction *AThemeSystem = nullptr, *AThemeLight = nullptr, *AThemeDark = nullptr;
+    // View > "Text under toolbar icons" (INI "desktop", "ToolbarText"); off:
+    // icons only, the names in their tooltips.
+    QAction *AToolbarText = nullptr;
     void SetTheme(TTheme theme);
     void UpdateDataWindow(TMChart *chart);
 
@@ -199,6 +202,8 @@ private:
     void buildShortcuts();
     void buildCrosshair();
     void buildThemeMenu(QMenu *view);
+    void applyActionIcons();  // once every action exists
+    void applyToolbarStyle();
     void updateShortcutActions();
     void retranslateChartTools();
     void openRequestedChart();

@@ -1,13 +1,42 @@
-// View > Theme: the desktop's palette, or our light or dark one.
+// The look of the main window: View > Theme (the desktop's palette, or our
+// light or dark one), the commands' icons and the toolbars' text.
 #include <QActionGroup>
 #include <QMenu>
+#include <QToolBar>
 
+#include "actionicons.h"
 #include "mainform.h"
 
 namespace {
 const QString kThemeSection = QStringLiteral("desktop");
 const QString kThemeKey = QStringLiteral("Theme");
+const QString kToolbarTextKey = QStringLiteral("ToolbarText");
 } // namespace
+
+void TMainForm::applyActionIcons()
+{
+    const std::pair<QAction *, const char *> icons[] = {
+        {AConnect, "connect"},          {ADisconnect, "disconnect"},     {AOpenDeal, "open-position"},
+        {AOpedOrder, "new-order"},      {ANewDealSelected, "open-position"}, {ANewChartSelected, "chart"},
+        {AReport, "report"},            {ASaveChartPicture, "chart-picture"}, {help, "help"},
+        {Apointer, "pointer"},          {AZoomChart, "zoom"},            {AHLine, "hline"},
+        {AVLine, "vline"},              {ALine, "line"},                 {AfibArc, "fib-arc"},
+        {AFibFan, "fib-fan"},           {AfibTimeZone, "fib-timezones"}, {AfibbLine, "fib-retracement"},
+        {Aind, "indicators"},           {Atrix, "trix"},                 {ASar, "sar"},
+        {AMAInd, "moving-average"},     {AZoomIn, "zoom-in"},            {AZoomOut, "zoom-out"},
+        {ACrosshair, "crosshair"}};
+    for (const auto &[action, name] : icons)
+        action->setIcon(ActionIcon(QString::fromLatin1(name)));
+    applyToolbarStyle();
+}
+
+void TMainForm::applyToolbarStyle()
+{
+    const Qt::ToolButtonStyle style = AToolbarText->isChecked() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly;
+    for (QToolBar *bar : {ToolBar1, ChartToolBar})
+        if (bar)
+            bar->setToolButtonStyle(style);
+}
 
 void TMainForm::buildThemeMenu(QMenu *view)
 {
@@ -32,6 +61,15 @@ void TMainForm::buildThemeMenu(QMenu *view)
         ApplyTheme(stored);
     for (QAction *a : group->actions())
         a->setChecked(TTheme(a->data().toInt()) == stored);
+
+    AToolbarText = view->addAction(ExtraText(TExtraText::ToolbarTextUnderIcons));
+    AToolbarText->setCheckable(true);
+    AToolbarText->setChecked(ini.ReadInteger(kThemeSection, kToolbarTextKey, 0) != 0);
+    toolCaptions.emplace_back(AToolbarText, TExtraText::ToolbarTextUnderIcons);
+    connect(AToolbarText, &QAction::toggled, this, [this](bool on) {
+        ini.WriteInteger(kThemeSection, kToolbarTextKey, on ? 1 : 0);
+        applyToolbarStyle();
+    });
 }
 
 void TMainForm::SetTheme(TTheme theme)

@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QToolBar>
+#include <QWidgetAction>
 #include <QTest>
 
 #include "chartpanel.h"
@@ -857,4 +859,43 @@ TEST_F(MainFormTest, OlderDamagedAndOffScreenLayouts)
         EXPECT_TRUE(form->frmViewCurrency->HeaderShown());
         form->close();
     }
+}
+
+// Every toolbar command has an icon that really draws (our own drawings
+// when the desktop theme has none); the toolbars are named in the language
+// of the interface; the text under the icons is the user's choice and is kept.
+TEST_F(MainFormTest, ToolbarsCarryIconsNamesAndTheChosenText)
+{
+    {
+        auto form = open();
+        EXPECT_EQ(form->ToolBar1->windowTitle(), QStringLiteral("Toolbar"));
+        EXPECT_EQ(form->ChartToolBar->windowTitle(), QStringLiteral("Chart tools"));
+        int withIcons = 0;
+        for (QToolBar *bar : {form->ToolBar1, form->ChartToolBar})
+            for (QAction *a : bar->actions()) {
+                if (a->isSeparator() || qobject_cast<QWidgetAction *>(a))
+                    continue;
+                const QImage drawn = a->icon().pixmap(24, 24).toImage();
+                int inked = 0;
+                for (int y = 0; y < drawn.height(); ++y)
+                    for (int x = 0; x < drawn.width(); ++x)
+                        inked += qAlpha(drawn.pixel(x, y)) > 0;
+                EXPECT_GT(inked, 15) << a->text().toStdString();
+                ++withIcons;
+            }
+        EXPECT_GE(withIcons, 20);
+        EXPECT_FALSE(form->help->icon().isNull());
+        EXPECT_EQ(form->ChartToolBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        form->AToolbarText->trigger();
+        EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        EXPECT_EQ(form->ChartToolBar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        form->SetLanguage(false);
+        EXPECT_EQ(form->ChartToolBar->windowTitle(), QStringLiteral("Инструменты графика"));
+        form->SetLanguage(true);
+        form->close();
+    }
+    auto form = open();
+    EXPECT_TRUE(form->AToolbarText->isChecked());
+    EXPECT_EQ(form->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    form->close();
 }
