@@ -10,7 +10,7 @@ const char *const dealerUsage =
     "usage: kelvra-dealer [--listen ADDR] [--port N] [--data DIR] [--seed N]\n"
     "                     [--ticks-per-second X] [--requote-points N] [--leverage N]\n"
     "                     [--confirm-seconds N] [--handshake-seconds N]\n"
-    "                     [--registrations-per-second X]\n"
+    "                     [--registrations-per-second X] [--history-bars N]\n"
     "       kelvra-dealer admin [--data DIR] COMMAND ARGS...   (see the README)\n";
 
 namespace {
@@ -66,6 +66,12 @@ std::optional<DealerOptions> parseDealerOptions(const std::vector<std::string> &
                 return std::nullopt;
             }
             o.ticksPerSecond = x;
+        } else if (name == "--history-bars") {
+            if (!parseInt(value, 1, 5000, n)) {
+                error = "--history-bars takes 1 to 5000";
+                return std::nullopt;
+            }
+            o.historyBars = int(n);
         } else if (name == "--requote-points") {
             if (!parseInt(value, 0, 100000, n)) {
                 error = "--requote-points takes 0 to 100000";

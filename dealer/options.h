@@ -22,6 +22,7 @@ struct DealerOptions {
     int confirmSeconds = 10;  // how long a requoted price stays on offer
     int handshakeSeconds = 10;  // a connection must log in or register within this
     double registrationsPerSecond = 2.0;  // new accounts at most, after a burst of a few
+    int historyBars = 1000;  // bars of a first history request (no newest bar given)
 };
 
 // Parses the server's arguments (without the program name); on a fault

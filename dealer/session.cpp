@@ -647,7 +647,7 @@ void Session::handleCommand(uint8_t code, uint16_t packetId, PacketReader &in)
         if (!market.find(instrument) || timeframeLength(timeframe) == 0)
             return sendError(code, packetId, errNotFound);
         Bytes records;
-        for (const Bar &b : market.bars(instrument, timeframe, from, to, 5000, 1000))
+        for (const Bar &b : market.bars(instrument, timeframe, from, to, 5000, size_t(server.options().historyBars)))
             putBar(records, b);
         sendList(code, packetId, BarRecordSize, records);
         return;
