@@ -292,7 +292,7 @@ void TMainForm::buildMenus()
     SetTag(view, MakeTag(29));
     view->addActions({AViewCurrency, AViewOpenDeal, AViewOrder, AViewAccountHistory, AViewHistoryOrder, AViewMailBox,
                       AviewChat});
-    view->addAction(AViewDataWindow);
+    view->addActions({ACrosshair, AViewDataWindow});
     view->addSeparator();
     view->addAction(AViewDefault);
     buildThemeMenu(view);

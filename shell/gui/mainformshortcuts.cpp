@@ -36,8 +36,10 @@ void TMainForm::buildShortcuts()
     connect(frmViewCurrency->lv, &TCMListView::selectedRowChanged, this, [this] { updateShortcutActions(); });
 
     auto *guard = new TShortcutGuard(this);
+    // Ctrl+F is the crosshair's (mainformcrosshair.cpp).
     for (const QKeySequence &s : {QKeySequence(Qt::Key_F9), QKeySequence(Qt::CTRL | Qt::Key_N),
-                                  QKeySequence(Qt::Key_F1), QKeySequence(Qt::Key_Delete)})
+                                  QKeySequence(Qt::Key_F1), QKeySequence(Qt::Key_Delete),
+                                  QKeySequence(Qt::CTRL | Qt::Key_F)})
         guard->Guard(s);
     qApp->installEventFilter(guard);
 }

@@ -106,8 +106,13 @@ TEST(TradeWiring, KeyboardCommands)
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_F9);
     QTest::keyClick(edit, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(dealsFor.size(), 1u);
     EXPECT_EQ(window.Charts().size(), 1);
+    EXPECT_FALSE(window.ACrosshair->isChecked());
+    quotes->setFocus();
+    QTest::keyClick(quotes, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(window.ACrosshair->isChecked());
 
     // A pending order, selected in the order list.
     const TUserCurrency *eur = window.State().Lists().Instruments.FindRecord(1);
