@@ -172,6 +172,15 @@ QAction *TMainForm::newAction(int captionIndex, int parameter, std::function<voi
     return a;
 }
 
+QAction *TMainForm::extraAction(const QString &objectName, TExtraText caption, const QKeySequence &shortcut)
+{
+    auto *a = new QAction(ExtraText(caption), this);
+    a->setObjectName(objectName);
+    a->setShortcut(shortcut);
+    toolCaptions.emplace_back(a, caption);
+    return a;
+}
+
 void TMainForm::buildActions()
 {
     AConnect = newAction(27, 0, [this] { doConnect(); });

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include <QKeySequence>
 #include <QMainWindow>
 
 #include "connectionsettings.h"
@@ -189,6 +190,8 @@ protected:
 
 private:
     QAction *newAction(int captionIndex, int parameter, std::function<void()> run);
+    // An action of ours, named from the extra texts (retranslated with them).
+    QAction *extraAction(const QString &objectName, TExtraText caption, const QKeySequence &shortcut = {});
     void buildActions();
     void buildMenus();
     void buildStatusBar();

@@ -128,10 +128,7 @@ void TMainForm::buildChartTools()
 
 void TMainForm::buildChartPictureAction()
 {
-    ASaveChartPicture = new QAction(this);
-    ASaveChartPicture->setObjectName(QStringLiteral("ASaveChartPicture"));
-    ASaveChartPicture->setText(ExtraText(TExtraText::SaveChartPicture));
-    toolCaptions.emplace_back(ASaveChartPicture, TExtraText::SaveChartPicture);
+    ASaveChartPicture = extraAction(QStringLiteral("ASaveChartPicture"), TExtraText::SaveChartPicture);
     connect(ASaveChartPicture, &QAction::triggered, this, [this] {
         const QString path = ChooseChartPictureFile ? ChooseChartPictureFile() : QString();
         if (!path.isEmpty())

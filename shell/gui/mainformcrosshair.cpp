@@ -12,11 +12,8 @@
 
 void TMainForm::buildCrosshair()
 {
-    ACrosshair = new QAction(this);
-    ACrosshair->setObjectName(QStringLiteral("ACrosshair"));
+    ACrosshair = extraAction(QStringLiteral("ACrosshair"), TExtraText::Crosshair, QKeySequence(Qt::CTRL | Qt::Key_F));
     ACrosshair->setCheckable(true);
-    ACrosshair->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    toolCaptions.emplace_back(ACrosshair, TExtraText::Crosshair);
     connect(ACrosshair, &QAction::toggled, this, [this](bool on) {
         chartContext.Crosshair = on;  // for the windows opened later
         for (TMChart *chart : Charts())

@@ -12,26 +12,20 @@
 
 void TMainForm::buildShortcuts()
 {
-    ANewDealSelected = new QAction(this);
-    ANewDealSelected->setObjectName(QStringLiteral("ANewDealSelected"));
-    ANewDealSelected->setShortcut(QKeySequence(Qt::Key_F9));
-    toolCaptions.emplace_back(ANewDealSelected, TExtraText::NewDealSelected);
+    ANewDealSelected = extraAction(QStringLiteral("ANewDealSelected"), TExtraText::NewDealSelected,
+                                   QKeySequence(Qt::Key_F9));
     connect(ANewDealSelected, &QAction::triggered, this, [this] {
         const TUserCurrency *selected = frmViewCurrency->SelectedInstrument();
         if (selected && session->LoggedIn() && viewActions.OpenNewDeal)
             viewActions.OpenNewDeal(selected->Id);
     });
-    ANewChartSelected = new QAction(this);
-    ANewChartSelected->setObjectName(QStringLiteral("ANewChartSelected"));
-    ANewChartSelected->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    toolCaptions.emplace_back(ANewChartSelected, TExtraText::NewChartSelected);
+    ANewChartSelected = extraAction(QStringLiteral("ANewChartSelected"), TExtraText::NewChartSelected,
+                                    QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(ANewChartSelected, &QAction::triggered, this, [this] {
         // The timeframe a double click on the quote opens.
         if (const TUserCurrency *selected = frmViewCurrency->SelectedInstrument())
             OpenChart(selected->Id, 1);
     });
-    ANewDealSelected->setText(ExtraText(TExtraText::NewDealSelected));
-    ANewChartSelected->setText(ExtraText(TExtraText::NewChartSelected));
     help->setShortcut(QKeySequence(Qt::Key_F1));
     connect(frmViewCurrency->lv, &TCMListView::selectedRowChanged, this, [this] { updateShortcutActions(); });
 

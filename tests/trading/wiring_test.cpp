@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
@@ -19,24 +21,39 @@
 #include "tradewiring.h"
 #include "tradingtest.h"
 
-// The trade actions of the main window and the list windows open the
-// dialogs once wired, and need a connection.
-TEST(TradeWiring, ActionsAreEnabledWithAConnection)
-{
+namespace {
+
+// The main window against a quiet demo dealer, in English.
+class TradeWiring : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dealer.start());
+        {
+            TIniFile ini(paths.IniFile);
+            ini.WriteString(QStringLiteral("kelvra-server"), QStringLiteral("host"), QStringLiteral("127.0.0.1"));
+            ini.WriteInteger(QStringLiteral("kelvra-server"), QStringLiteral("port"), dealer.port());
+            ini.WriteInteger(QStringLiteral("desktop"), QStringLiteral("Lang"), 1);
+            ini.Save();
+        }
+        form = std::make_unique<TMainForm>(paths);
+        form->ShowMessage = [](const QString &) {};
+    }
     TradingApp app;
     QTemporaryDir home, data;
-    DealerProcess dealer(data.path(), {QStringLiteral("--ticks-per-second"), QStringLiteral("0")});
-    ASSERT_TRUE(dealer.start());
-    const TKelvraPaths paths{home.path(), home.filePath(QStringLiteral("kelvra.ini")), home.filePath(QStringLiteral("data"))};
-    {
-        TIniFile ini(paths.IniFile);
-        ini.WriteString(QStringLiteral("kelvra-server"), QStringLiteral("host"), QStringLiteral("127.0.0.1"));
-        ini.WriteInteger(QStringLiteral("kelvra-server"), QStringLiteral("port"), dealer.port());
-        ini.WriteInteger(QStringLiteral("desktop"), QStringLiteral("Lang"), 1);
-        ini.Save();
-    }
-    TMainForm window(paths);
-    window.ShowMessage = [](const QString &) {};
+    DealerProcess dealer{data.path(), {QStringLiteral("--ticks-per-second"), QStringLiteral("0")}};
+    const TKelvraPaths paths{home.path(), home.filePath(QStringLiteral("kelvra.ini")),
+                             home.filePath(QStringLiteral("data"))};
+    std::unique_ptr<TMainForm> form;  // goes before the dealer
+};
+
+} // namespace
+
+// The trade actions of the main window and the list windows open the
+// dialogs once wired, and need a connection.
+TEST_F(TradeWiring, ActionsAreEnabledWithAConnection)
+{
+    TMainForm &window = *form;
     window.updateActions();
     EXPECT_FALSE(window.AOpenDeal->isEnabled());
     ConnectTradeDialogs(window);
@@ -54,22 +71,9 @@ TEST(TradeWiring, ActionsAreEnabledWithAConnection)
 
 // F9 and Ctrl+N act on the selected quote, Delete on the order list deletes
 // the selected order after the question; none of them fires in a text field.
-TEST(TradeWiring, KeyboardCommands)
+TEST_F(TradeWiring, KeyboardCommands)
 {
-    TradingApp app;
-    QTemporaryDir home, data;
-    DealerProcess dealer(data.path(), {QStringLiteral("--ticks-per-second"), QStringLiteral("0")});
-    ASSERT_TRUE(dealer.start());
-    const TKelvraPaths paths{home.path(), home.filePath(QStringLiteral("kelvra.ini")), home.filePath(QStringLiteral("data"))};
-    {
-        TIniFile ini(paths.IniFile);
-        ini.WriteString(QStringLiteral("kelvra-server"), QStringLiteral("host"), QStringLiteral("127.0.0.1"));
-        ini.WriteInteger(QStringLiteral("kelvra-server"), QStringLiteral("port"), dealer.port());
-        ini.WriteInteger(QStringLiteral("desktop"), QStringLiteral("Lang"), 1);
-        ini.Save();
-    }
-    TMainForm window(paths);
-    window.ShowMessage = [](const QString &) {};
+    TMainForm &window = *form;
     const std::shared_ptr<TTradeContext> context = ConnectTradeDialogs(window);
     int asked = 0;
     bool answer = false;
