@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <cstdint>
 #include <new>
 
 namespace kelvra::ta {
@@ -106,6 +107,123 @@ inline double trueRange(double high, double low, double prevClose)
 // scalar operations in the scalar order. Above all it halves the divisions,
 // whose latency paces the Wilder smoothings.
 using DoublePair = double __attribute__((vector_size(2 * sizeof(double))));
+
+// Division by the period of a Wilder smoothing. Each bar's sum waits for the
+// quotient of the previous one, so the division's latency paces the whole
+// run (RSI, ATR; the directional family divides pairs, where one vector
+// division serves two chains and this would not pay). Both dividers give the correctly rounded quotient, the same bits as
+// `a / divisor`.
+struct PlainDivision
+{
+    explicit PlainDivision(double divisor_) : divisor(divisor_) {}
+    double operator()(double a) const { return a / divisor; }
+    double divisor;
+};
+
+// The quotient from a multiplication by the rounded reciprocal and one
+// correction step of two fused multiply-adds (Markstein): with the
+// reciprocal rounded to nearest and the first product within one ulp of
+// a / divisor, the remainder is exact and the corrected quotient is the
+// correctly rounded one, about a fifth sooner than a division's. That holds
+// for +0 and for magnitudes well away from underflow and overflow. (The
+// smoothed sums are never negative, nor -0: they start at +0.0, and a sum
+// of zeros of both signs is +0.0.) Checking each dividend with a jump
+// would put a branch on the chain, so the divider only notes, without
+// branching, whether any dividend fell outside, and the caller then does
+// the whole run again with PlainDivision. Only used inside functions
+// compiled for FMA (withDivision below).
+class FusedDivision
+{
+public:
+    explicit FusedDivision(double divisor_) : m_divisor(divisor_), m_reciprocal(1.0 / divisor_) {}
+
+    [[gnu::always_inline]] double operator()(double a) const
+    {
+        // Vector compares keep the note in floating-point registers: no flag
+        // transfers and no jumps in the loop.
+        const DoublePair v = {a, 0.0};
+        m_outside |= ((v < kLowest) & (v != 0.0)) | ~(v <= kHighest);
+        const double q = a * m_reciprocal;
+        return __builtin_fma(__builtin_fma(-q, m_divisor, a), m_reciprocal, q);
+    }
+
+    bool exact() const { return (m_outside[0] | m_outside[1]) == 0; }
+
+private:
+    static constexpr double kLowest = 0x1p-900;
+    static constexpr double kHighest = 0x1p900;
+    double m_divisor;
+    double m_reciprocal;
+    using Mask = long long __attribute__((vector_size(2 * sizeof(long long))));
+    mutable Mask m_outside = {0, 0};
+};
+
+// Kernels run through withDivision() are inlined into the caller's copy so
+// that each copy is compiled for its own instructions.
+#define KELVRA_TA_INLINE [[gnu::always_inline]] inline
+#define KELVRA_TA_INLINE_LAMBDA __attribute__((always_inline))
+
+#if defined(__x86_64__) || defined(__i386__)
+inline bool hasFusedMultiplyAdd()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("fma") != 0;
+    }();
+    return has;
+}
+
+template <class Run>
+__attribute__((target("fma"))) auto runWithFusedDivision(const Run &run, const FusedDivision &divide)
+{
+    return run(divide);
+}
+#endif
+
+// Whether the output written from out[0] may land on input read up to
+// in[last]; a run that is done again must find its input unchanged.
+inline bool mayOverlap(const double *out, int outCount, const double *in, int last)
+{
+    const auto outBegin = reinterpret_cast<std::uintptr_t>(out);
+    const auto inBegin = reinterpret_cast<std::uintptr_t>(in);
+    return outBegin < inBegin + (static_cast<std::uintptr_t>(last) + 1) * sizeof(double)
+           && inBegin < outBegin + static_cast<std::uintptr_t>(outCount) * sizeof(double);
+}
+
+// True when no input read up to index `last` can be overwritten by the
+// outCount outputs.
+inline bool outputApart(const double *out, int outCount, std::initializer_list<const double *> inputs,
+                        int last)
+{
+    for (const double *in : inputs) {
+        if (mayOverlap(out, outCount, in, last))
+            return false;
+    }
+    return true;
+}
+
+// Calls run(divide) with the fastest exact divider this processor offers
+// and returns its result. `run` is a generic lambda marked
+// KELVRA_TA_INLINE_LAMBDA: its body, and every KELVRA_TA_INLINE kernel it
+// calls, is compiled once for FMA and once without. The library is built
+// without floating-point contraction, so the FMA copy fuses nothing but the
+// divider's own steps. `rerunnable` says the run's output does not overlap
+// its input, so that a fused run with a doubtful dividend can be done again.
+template <class Run>
+auto withDivision(double divisor, bool rerunnable, const Run &run)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (rerunnable && hasFusedMultiplyAdd()) {
+        const FusedDivision fused(divisor);
+        const auto result = runWithFusedDivision(run, fused);
+        if (fused.exact())
+            return result;
+    }
+#else
+    (void)rerunnable;
+#endif
+    return run(PlainDivision(divisor));
+}
 
 // Uninitialised doubles for intermediate results; empty on allocation failure.
 class Scratch

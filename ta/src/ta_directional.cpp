@@ -297,19 +297,21 @@ TA_RetCode TA_ATR(int startIdx, int endIdx, const double inHigh[], const double 
         return TA_TRANGE(startIdx, endIdx, inHigh, inLow, inClose, outBegIdx, outNBElement, outReal);
 
     // Seed: the simple mean of the first `period` true ranges, summed in order.
-    int today = startIdx - period + 1;
-    double total = 0.0;
-    for (int i = 0; i < period; ++i, ++today)
-        total += trueRange(inHigh[today], inLow[today], inClose[today - 1]);
-    double atr = total / period;
-    int outIdx = 0;
-    outReal[outIdx++] = atr;
-    for (; today <= endIdx; ++today) {
-        atr *= period - 1;
-        atr += trueRange(inHigh[today], inLow[today], inClose[today - 1]);
-        atr /= period;
-        outReal[outIdx++] = atr;
-    }
+    const bool apart = outputApart(outReal, endIdx - startIdx + 1, {inHigh, inLow, inClose}, endIdx);
+    const int outIdx = withDivision(period, apart, [&](const auto &divide) KELVRA_TA_INLINE_LAMBDA {
+        int today = startIdx - period + 1;
+        double total = 0.0;
+        for (int i = 0; i < period; ++i, ++today)
+            total += trueRange(inHigh[today], inLow[today], inClose[today - 1]);
+        double atr = total / period;
+        int count = 0;
+        outReal[count++] = atr;
+        for (; today <= endIdx; ++today) {
+            atr = divide(atr * (period - 1) + trueRange(inHigh[today], inLow[today], inClose[today - 1]));
+            outReal[count++] = atr;
+        }
+        return count;
+    });
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
     return TA_SUCCESS;

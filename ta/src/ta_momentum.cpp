@@ -92,6 +92,41 @@ void fastK(int firstBar, int endIdx, const double *high, const double *low, cons
     }
 }
 
+inline double rsiValue(double gain, double loss)
+{
+    const double total = gain + loss;
+    return isZero(total) ? 0.0 : 100.0 * (gain / total);
+}
+
+// Wilder's smoothing of the losses and gains: each bar scales both sums
+// up, adds the change to one of them and divides both by the period. The
+// two sums are independent chains, each waiting for its own division, so
+// they stay scalar: a pair in one register would add lane shuffles to both
+// chains. The jump on the change's sign is mispredicted half the time but
+// costs little, as the chains, not the instruction stream, set the pace.
+template <class Divide>
+KELVRA_TA_INLINE int rsiSmoothing(const Divide &divide, const double *in, int today, int endIdx,
+                                  double prevValue, double loss, double gain, int period,
+                                  double *out, int outIdx)
+{
+    const double keep = period - 1;
+    while (today <= endIdx) {
+        const double value = in[today++];
+        const double change = value - prevValue;
+        prevValue = value;
+        loss *= keep;
+        gain *= keep;
+        if (change < 0)
+            loss -= change;
+        else
+            gain += change;
+        loss = divide(loss);
+        gain = divide(gain);
+        out[outIdx++] = rsiValue(gain, loss);
+    }
+    return outIdx;
+}
+
 int trixLookback(int period)
 {
     return 3 * (period - 1) + 1;
@@ -174,26 +209,14 @@ TA_RetCode TA_RSI(int startIdx, int endIdx, const double inReal[], int optInTime
     loss /= period;
     gain /= period;
 
-    auto rsi = [&] {
-        const double total = gain + loss;
-        return isZero(total) ? 0.0 : 100.0 * (gain / total);
-    };
     int outIdx = 0;
-    outReal[outIdx++] = rsi();
-    while (today <= endIdx) {
-        const double value = inReal[today++];
-        const double change = value - prevValue;
-        prevValue = value;
-        loss *= (period - 1);
-        gain *= (period - 1);
-        if (change < 0)
-            loss -= change;
-        else
-            gain += change;
-        loss /= period;
-        gain /= period;
-        outReal[outIdx++] = rsi();
-    }
+    outReal[outIdx++] = rsiValue(gain, loss);
+
+    const bool apart = outputApart(outReal, endIdx - startIdx + 1, {inReal}, endIdx);
+    outIdx = withDivision(period, apart, [=](const auto &divide) KELVRA_TA_INLINE_LAMBDA {
+        return rsiSmoothing(divide, inReal, today, endIdx, prevValue, loss, gain, period, outReal,
+                            outIdx);
+    });
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
     return TA_SUCCESS;
