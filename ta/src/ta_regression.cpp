@@ -3,6 +3,8 @@
 
 #include "ta_common.h"
 
+#include <cstring>
+
 namespace kelvra::ta {
 namespace {
 
@@ -11,6 +13,13 @@ struct Line
     double slope;
     double intercept; // at the oldest bar of the window
 };
+
+// Four bars side by side in two SSE register pairs, one lane each. Each
+// lane performs the scalar sequence of operations for its bar, so the sums
+// keep their order and their bits, while the four independent chains keep
+// the adder busy. (A generic four-wide vector would be kept in memory by
+// the compiler where AVX is not enabled.)
+constexpr int kLanes = 4;
 
 template <class Emit>
 TA_RetCode regression(int startIdx, int endIdx, const double *in, int period, int *outBegIdx,
@@ -29,7 +38,29 @@ TA_RetCode regression(int startIdx, int endIdx, const double *in, int period, in
     const double sumXSqr = static_cast<double>(p * (p - 1) * (2 * p - 1) / 6);
     const double divisor = sumX * sumX - static_cast<double>(period) * sumXSqr;
     int outIdx = 0;
-    for (int today = startIdx; today <= endIdx; ++today) {
+    int today = startIdx;
+    // Every input of a group is read before any of its outputs is written,
+    // so an output array that is the input array still works.
+    for (; today + kLanes - 1 <= endIdx; today += kLanes) {
+        DoublePair sumXY[2] = {};
+        DoublePair sumY[2] = {};
+        for (int i = period; i-- != 0;) {
+            const double x = i;
+            DoublePair y[2];
+            std::memcpy(y, in + today - i, sizeof y);
+            for (int h = 0; h < 2; ++h) {
+                sumY[h] += y[h];
+                sumXY[h] += x * y[h];
+            }
+        }
+        for (int h = 0; h < 2; ++h) {
+            const DoublePair m = (period * sumXY[h] - sumX * sumY[h]) / divisor;
+            const DoublePair b = (sumY[h] - m * sumX) / static_cast<double>(period);
+            out[outIdx++] = emit(Line{m[0], b[0]}, period);
+            out[outIdx++] = emit(Line{m[1], b[1]}, period);
+        }
+    }
+    for (; today <= endIdx; ++today) {
         double sumXY = 0;
         double sumY = 0;
         for (int i = period; i-- != 0;) {
