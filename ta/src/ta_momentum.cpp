@@ -2,6 +2,7 @@
 // TRIX, MACD and the stochastic.
 
 #include "ta_common.h"
+#include "ta_window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -49,47 +50,23 @@ inline double rocPercent(double price, double earlier)
     return earlier != 0.0 ? ((price / earlier) - 1.0) * 100.0 : 0.0;
 }
 
+inline double fastKValue(double close, double highest, double lowest)
+{
+    const double diff = (highest - lowest) / 100.0;
+    return diff != 0.0 ? (close - lowest) / diff : 0.0;
+}
+
 // Fast %K over [firstBar, endIdx]: where the close sits in the window's
-// high-low range, in percent; a flat window gives 0.
-void fastK(int firstBar, int endIdx, const double *high, const double *low, const double *close,
+// high-low range, in percent; a flat window gives 0. False when scratch
+// memory is refused.
+bool fastK(int firstBar, int endIdx, const double *high, const double *low, const double *close,
            int period, double *out)
 {
-    int trailingIdx = firstBar - (period - 1);
-    int lowestIdx = -1;
-    int highestIdx = -1;
-    double lowest = 0.0;
-    double highest = 0.0;
     int outIdx = 0;
-    for (int today = firstBar; today <= endIdx; ++today, ++trailingIdx) {
-        if (lowestIdx < trailingIdx) {
-            lowestIdx = trailingIdx;
-            lowest = low[lowestIdx];
-            for (int i = lowestIdx + 1; i <= today; ++i) {
-                if (low[i] < lowest) {
-                    lowestIdx = i;
-                    lowest = low[i];
-                }
-            }
-        } else if (low[today] <= lowest) {
-            lowestIdx = today;
-            lowest = low[today];
-        }
-        if (highestIdx < trailingIdx) {
-            highestIdx = trailingIdx;
-            highest = high[highestIdx];
-            for (int i = highestIdx + 1; i <= today; ++i) {
-                if (high[i] > highest) {
-                    highestIdx = i;
-                    highest = high[i];
-                }
-            }
-        } else if (high[today] >= highest) {
-            highestIdx = today;
-            highest = high[today];
-        }
-        const double diff = (highest - lowest) / 100.0;
-        out[outIdx++] = diff != 0.0 ? (close[today] - lowest) / diff : 0.0;
-    }
+    return forEachWindow(high, low, firstBar, endIdx, period,
+                         [&](int today, double highest, double lowest) {
+                             out[outIdx++] = fastKValue(close[today], highest, lowest);
+                         });
 }
 
 inline double rsiValue(double gain, double loss)
@@ -309,42 +286,14 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
 
     // Distance of the close below the window's high, from -100 (at the low)
     // to 0 (at the high); a flat window gives 0.
-    int trailingIdx = startIdx - lookback;
-    int lowestIdx = -1;
-    int highestIdx = -1;
-    double lowest = 0.0;
-    double highest = 0.0;
     int outIdx = 0;
-    for (int today = startIdx; today <= endIdx; ++today, ++trailingIdx) {
-        if (lowestIdx < trailingIdx) {
-            lowestIdx = trailingIdx;
-            lowest = inLow[lowestIdx];
-            for (int i = lowestIdx + 1; i <= today; ++i) {
-                if (inLow[i] < lowest) {
-                    lowestIdx = i;
-                    lowest = inLow[i];
-                }
-            }
-        } else if (inLow[today] <= lowest) {
-            lowestIdx = today;
-            lowest = inLow[today];
-        }
-        if (highestIdx < trailingIdx) {
-            highestIdx = trailingIdx;
-            highest = inHigh[highestIdx];
-            for (int i = highestIdx + 1; i <= today; ++i) {
-                if (inHigh[i] > highest) {
-                    highestIdx = i;
-                    highest = inHigh[i];
-                }
-            }
-        } else if (inHigh[today] >= highest) {
-            highestIdx = today;
-            highest = inHigh[today];
-        }
-        const double diff = (highest - lowest) / (-100.0);
-        outReal[outIdx++] = diff != 0.0 ? (highest - inClose[today]) / diff : 0.0;
-    }
+    const bool ok = forEachWindow(inHigh, inLow, startIdx, endIdx, optInTimePeriod,
+                                  [&](int today, double highest, double lowest) {
+                                      const double diff = (highest - lowest) / (-100.0);
+                                      outReal[outIdx++] = diff != 0.0 ? (highest - inClose[today]) / diff : 0.0;
+                                  });
+    if (!ok)
+        return TA_ALLOC_ERR;
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
     return TA_SUCCESS;
@@ -475,13 +424,38 @@ TA_RetCode TA_STOCH(int startIdx, int endIdx, const double inHigh[], const doubl
     // Fast %K from the first bar the two smoothings need, then slow %K as an
     // average of it and slow %D as an average of slow %K.
     const int firstBar = startIdx - lookbackSlowK - lookbackSlowD;
+    if (optInSlowK_MAType == TA_MAType_EMA && optInSlowD_MAType == TA_MAType_EMA
+        && optInSlowK_Period > 1 && optInSlowD_Period > 1) {
+        // Exponential smoothings (the catalogue's default) in the same pass
+        // as fast %K: the two averages' chains then overlap instead of
+        // running one after the other. The same operations as the two
+        // averages over the whole fast %K series.
+        EmaStage slowK(optInSlowK_Period, perToK(optInSlowK_Period));
+        EmaStage slowD(optInSlowD_Period, perToK(optInSlowD_Period));
+        int count = 0;
+        const bool ok = forEachWindow(inHigh, inLow, firstBar, endIdx, optInFastK_Period,
+                                      [&](int today, double highest, double lowest) {
+                                          const double fast = fastKValue(inClose[today], highest, lowest);
+                                          if (slowK.feed(fast) && slowD.feed(slowK.value)) {
+                                              outSlowK[count] = slowK.value;
+                                              outSlowD[count] = slowD.value;
+                                              ++count;
+                                          }
+                                      });
+        if (!ok)
+            return TA_ALLOC_ERR;
+        *outBegIdx = startIdx;
+        *outNBElement = count;
+        return TA_SUCCESS;
+    }
     const int fastCount = endIdx - firstBar + 1;
     Scratch scratch(2 * static_cast<std::size_t>(fastCount));
     if (!scratch.ok())
         return TA_ALLOC_ERR;
     double *fast = scratch.data();
     double *slowK = fast + fastCount;
-    fastK(firstBar, endIdx, inHigh, inLow, inClose, optInFastK_Period, fast);
+    if (!fastK(firstBar, endIdx, inHigh, inLow, inClose, optInFastK_Period, fast))
+        return TA_ALLOC_ERR;
 
     int beg = 0;
     int slowKCount = 0;

@@ -2,6 +2,7 @@
 // of a window, and the parabolic stop-and-reverse.
 
 #include "ta_common.h"
+#include "ta_window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -69,40 +70,6 @@ void stdDevRunning(int startIdx, int endIdx, const double *in, int period, int *
     } while (i <= endIdx);
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
-}
-
-// Window extremes by van Herk and Gil-Werman: the bars are cut into blocks
-// of `period`, and every window is the tail of one block joined to the head
-// of the next. Keeping the tail extremes of the last complete block and the
-// head's running extreme gives each window's exact extreme in constant time,
-// without rescans and without a branch on the prices. `none` starts a head:
-// pick(none, price) is the price, NaN included.
-struct Highest
-{
-    static constexpr double none = -std::numeric_limits<double>::infinity();
-    double operator()(double a, double b) const { return a > b ? a : b; }
-};
-
-struct Lowest
-{
-    static constexpr double none = std::numeric_limits<double>::infinity();
-    double operator()(double a, double b) const { return a < b ? a : b; }
-};
-
-// Fills tails[j] with the extreme of the last period - j bars up to `last`
-// and returns the extreme of all `period` of them.
-template <class Pick>
-double blockTails(const double *in, int last, int period, double *tails)
-{
-    const Pick pick;
-    const double *block = in + (last - period + 1);
-    double extreme = block[period - 1];
-    tails[period - 1] = extreme;
-    for (int j = period - 2; j >= 0; --j) {
-        extreme = pick(block[j], extreme);
-        tails[j] = extreme;
-    }
-    return extreme;
 }
 
 } // namespace
@@ -227,31 +194,13 @@ TA_RetCode TA_MIDPRICE(int startIdx, int endIdx, const double inHigh[], const do
     if (startIdx > endIdx)
         return emptyResult(outBegIdx, outNBElement);
 
-    const auto period = static_cast<std::size_t>(optInTimePeriod);
-    WindowBuffer<128> tails(2 * period);
-    if (!tails.ok())
-        return TA_ALLOC_ERR;
-    double *highTails = &tails[0];
-    double *lowTails = &tails[period];
-    const Highest highest;
-    const Lowest lowest;
     int outIdx = 0;
-    for (int today = startIdx; today <= endIdx;) {
-        // The window ending today is a whole block. Every input is read
-        // before an output can overwrite it (the output may share a buffer).
-        outReal[outIdx++] = (blockTails<Highest>(inHigh, today, optInTimePeriod, highTails)
-                             + blockTails<Lowest>(inLow, today, optInTimePeriod, lowTails))
-                            / 2.0;
-        // The next period - 1 windows: a tail of that block and the new head.
-        const int headEnd = std::min(endIdx, today + optInTimePeriod - 1);
-        double highHead = Highest::none;
-        double lowHead = Lowest::none;
-        for (std::size_t j = 1; ++today <= headEnd; ++j) {
-            highHead = highest(highHead, inHigh[today]);
-            lowHead = lowest(lowHead, inLow[today]);
-            outReal[outIdx++] = (highest(highTails[j], highHead) + lowest(lowTails[j], lowHead)) / 2.0;
-        }
-    }
+    const bool ok = forEachWindow(inHigh, inLow, startIdx, endIdx, optInTimePeriod,
+                                  [&](int, double highest, double lowest) {
+                                      outReal[outIdx++] = (highest + lowest) / 2.0;
+                                  });
+    if (!ok)
+        return TA_ALLOC_ERR;
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
     return TA_SUCCESS;
