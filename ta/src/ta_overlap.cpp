@@ -72,6 +72,51 @@ void stdDevRunning(int startIdx, int endIdx, const double *in, int period, int *
     *outNBElement = outIdx;
 }
 
+// Bollinger bands around an exponential average (the catalogue's choice)
+// in one pass: the average, the running deviation and the bands, with the
+// operations of the separate passes in their order. The average's chain and
+// the deviation's sums then overlap. Every input of a bar is read before
+// its outputs are written, and later bars read only later input, so the
+// input may share a buffer with any output. startIdx >= period - 1, the
+// period above 1.
+void bandsAroundExponentialAverage(int startIdx, int endIdx, const double *in, int period,
+                                   double devUp, double devDown, double *upper, double *middle,
+                                   double *lower)
+{
+    const int lookback = period - 1;
+    const double k = perToK(period);
+    int today = startIdx - lookback;
+    double total = 0.0;
+    double total1 = 0.0;
+    double total2 = 0.0;
+    for (int i = period; i-- > 0;)
+        total += in[today++];
+    for (int i = startIdx - lookback; i < startIdx; ++i) {
+        const double v = in[i];
+        total1 += v;
+        total2 += v * v;
+    }
+    double average = total / period;
+    int trailingIdx = startIdx - lookback;
+    for (int bar = startIdx, outIdx = 0; bar <= endIdx; ++bar, ++outIdx) {
+        double v = in[bar];
+        if (bar > startIdx)
+            average = ((v - average) * k) + average;
+        total1 += v;
+        total2 += v * v;
+        const double mean1 = total1 / period;
+        const double mean2 = total2 / period;
+        v = in[trailingIdx++];
+        total1 -= v;
+        total2 -= v * v;
+        const double variance = mean2 - mean1 * mean1;
+        const double dev = isZeroOrNeg(variance) ? 0.0 : std::sqrt(variance);
+        middle[outIdx] = average;
+        upper[outIdx] = average + dev * devUp;
+        lower[outIdx] = average - dev * devDown;
+    }
+}
+
 } // namespace
 } // namespace kelvra::ta
 
@@ -124,6 +169,15 @@ TA_RetCode TA_BBANDS(int startIdx, int endIdx, const double inReal[], int optInT
         startIdx = lookback;
     if (startIdx > endIdx)
         return emptyResult(outBegIdx, outNBElement);
+
+    if (optInMAType == TA_MAType_EMA) {
+        bandsAroundExponentialAverage(startIdx, endIdx, inReal, optInTimePeriod, optInNbDevUp,
+                                      optInNbDevDn, outRealUpperBand, outRealMiddleBand,
+                                      outRealLowerBand);
+        *outBegIdx = startIdx;
+        *outNBElement = endIdx - startIdx + 1;
+        return TA_SUCCESS;
+    }
 
     int beg = 0;
     int count = 0;
