@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <memory>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace kelvra::ta {
@@ -107,6 +108,20 @@ inline double trueRange(double high, double low, double prevClose)
 // scalar operations in the scalar order. Above all it halves the divisions,
 // whose latency paces the Wilder smoothings.
 using DoublePair = double __attribute__((vector_size(2 * sizeof(double))));
+
+// Two neighbouring doubles of an array, at any alignment. Locals rather
+// than arrays of pairs: the compiler keeps those in registers.
+inline DoublePair loadPair(const double *at)
+{
+    DoublePair pair;
+    std::memcpy(&pair, at, sizeof pair);
+    return pair;
+}
+
+inline void storePair(double *at, DoublePair pair)
+{
+    std::memcpy(at, &pair, sizeof pair);
+}
 
 // Division by the period of a Wilder smoothing. Each bar's sum waits for the
 // quotient of the previous one, so the division's latency paces the whole

@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace kelvra::ta {
 namespace {
 
 // Shared frame of the functions that compare a price with the one `period`
-// bars earlier.
+// bars earlier. The formula takes doubles or DoublePairs.
 template <class Formula>
 TA_RetCode compareWithEarlier(int startIdx, int endIdx, const double *in, int period,
                               int *outBegIdx, int *outNBElement, double *out, Formula formula)
@@ -21,7 +22,20 @@ TA_RetCode compareWithEarlier(int startIdx, int endIdx, const double *in, int pe
     if (startIdx > endIdx)
         return emptyResult(outBegIdx, outNBElement);
     int outIdx = 0;
-    for (int today = startIdx, trailing = startIdx - period; today <= endIdx; ++today, ++trailing)
+    int today = startIdx;
+    int trailing = startIdx - period;
+    // Two bars per SSE register, two registers at a time; the formula is the
+    // same for a lane as for a scalar. Both inputs of a group are read
+    // before its outputs are written, and the outputs never land ahead of
+    // the trailing input, so an output over the input still works.
+    for (; today + 3 <= endIdx; today += 4, trailing += 4) {
+        const DoublePair low = formula(loadPair(in + today), loadPair(in + trailing));
+        const DoublePair high = formula(loadPair(in + today + 2), loadPair(in + trailing + 2));
+        storePair(out + outIdx, low);
+        storePair(out + outIdx + 2, high);
+        outIdx += 4;
+    }
+    for (; today <= endIdx; ++today, ++trailing)
         out[outIdx++] = formula(in[today], in[trailing]);
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
@@ -44,10 +58,23 @@ TA_RetCode compareWithEarlier(int startIdx, int endIdx, const double *in, int pe
                                   outNBElement, outReal, FORMULA);                                 \
     }
 
-// ((price / earlier) - 1) * 100; a zero earlier price gives 0.
-inline double rocPercent(double price, double earlier)
+// A division guarded against a zero divisor, for a double or a DoublePair.
+// The pair divides both lanes and then picks 0 where the divisor is zero
+// (that lane's quotient is discarded); the scalar picks before dividing.
+template <class T, class Quotient>
+inline T unlessZero(T earlier, Quotient quotient)
 {
-    return earlier != 0.0 ? ((price / earlier) - 1.0) * 100.0 : 0.0;
+    if constexpr (std::is_same_v<T, double>)
+        return earlier != 0.0 ? quotient() : 0.0;
+    else
+        return earlier != 0.0 ? quotient() : T{};
+}
+
+// ((price / earlier) - 1) * 100; a zero earlier price gives 0.
+template <class T>
+inline T rocPercent(T price, T earlier)
+{
+    return unlessZero(earlier, [&] { return ((price / earlier) - 1.0) * 100.0; });
 }
 
 inline double fastKValue(double close, double highest, double lowest)
@@ -139,16 +166,16 @@ using namespace kelvra::ta;
 
 extern "C" {
 
-KELVRA_TA_COMPARE_FUNCTION(MOM, [](double price, double earlier) { return price - earlier; })
-KELVRA_TA_COMPARE_FUNCTION(ROC, rocPercent)
-KELVRA_TA_COMPARE_FUNCTION(ROCP, [](double price, double earlier) {
-    return earlier != 0.0 ? (price - earlier) / earlier : 0.0;
+KELVRA_TA_COMPARE_FUNCTION(MOM, [](auto price, auto earlier) { return price - earlier; })
+KELVRA_TA_COMPARE_FUNCTION(ROC, [](auto price, auto earlier) { return rocPercent(price, earlier); })
+KELVRA_TA_COMPARE_FUNCTION(ROCP, [](auto price, auto earlier) {
+    return unlessZero(earlier, [&] { return (price - earlier) / earlier; });
 })
-KELVRA_TA_COMPARE_FUNCTION(ROCR, [](double price, double earlier) {
-    return earlier != 0.0 ? (price / earlier) : 0.0;
+KELVRA_TA_COMPARE_FUNCTION(ROCR, [](auto price, auto earlier) {
+    return unlessZero(earlier, [&] { return price / earlier; });
 })
-KELVRA_TA_COMPARE_FUNCTION(ROCR100, [](double price, double earlier) {
-    return earlier != 0.0 ? (price / earlier) * 100.0 : 0.0;
+KELVRA_TA_COMPARE_FUNCTION(ROCR100, [](auto price, auto earlier) {
+    return unlessZero(earlier, [&] { return (price / earlier) * 100.0; });
 })
 
 int TA_RSI_Lookback(int optInTimePeriod)

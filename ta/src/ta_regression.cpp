@@ -3,7 +3,7 @@
 
 #include "ta_common.h"
 
-#include <cstring>
+#include <utility>
 
 namespace kelvra::ta {
 namespace {
@@ -42,20 +42,20 @@ TA_RetCode regression(int startIdx, int endIdx, const double *in, int period, in
     // Every input of a group is read before any of its outputs is written,
     // so an output array that is the input array still works.
     for (; today + kLanes - 1 <= endIdx; today += kLanes) {
-        DoublePair sumXY[2] = {};
-        DoublePair sumY[2] = {};
+        DoublePair sumXYLow = {}, sumXYHigh = {};
+        DoublePair sumYLow = {}, sumYHigh = {};
         for (int i = period; i-- != 0;) {
             const double x = i;
-            DoublePair y[2];
-            std::memcpy(y, in + today - i, sizeof y);
-            for (int h = 0; h < 2; ++h) {
-                sumY[h] += y[h];
-                sumXY[h] += x * y[h];
-            }
+            const DoublePair yLow = loadPair(in + today - i);
+            const DoublePair yHigh = loadPair(in + today - i + 2);
+            sumYLow += yLow;
+            sumYHigh += yHigh;
+            sumXYLow += x * yLow;
+            sumXYHigh += x * yHigh;
         }
-        for (int h = 0; h < 2; ++h) {
-            const DoublePair m = (period * sumXY[h] - sumX * sumY[h]) / divisor;
-            const DoublePair b = (sumY[h] - m * sumX) / static_cast<double>(period);
+        for (const auto &[sumXY, sumY] : {std::pair(sumXYLow, sumYLow), std::pair(sumXYHigh, sumYHigh)}) {
+            const DoublePair m = (period * sumXY - sumX * sumY) / divisor;
+            const DoublePair b = (sumY - m * sumX) / static_cast<double>(period);
             out[outIdx++] = emit(Line{m[0], b[0]}, period);
             out[outIdx++] = emit(Line{m[1], b[1]}, period);
         }
