@@ -90,6 +90,13 @@ inline TA_RetCode emptyResult(int *outBegIdx, int *outNBElement)
     return TA_SUCCESS;
 }
 
+
+// Two doubles in one SSE register (GCC/Clang vector extension): two running
+// values advance with one instruction per operation, each lane with the
+// scalar operations in the scalar order. Above all it halves the divisions,
+// whose latency paces the Wilder smoothings.
+using DoublePair = double __attribute__((vector_size(2 * sizeof(double))));
+
 // Largest of the bar's range and its distances to the previous close.
 inline double trueRange(double high, double low, double prevClose)
 {
@@ -103,11 +110,21 @@ inline double trueRange(double high, double low, double prevClose)
     return range;
 }
 
-// Two doubles in one SSE register (GCC/Clang vector extension): two running
-// values advance with one instruction per operation, each lane with the
-// scalar operations in the scalar order. Above all it halves the divisions,
-// whose latency paces the Wilder smoothings.
-using DoublePair = double __attribute__((vector_size(2 * sizeof(double))));
+// The same for two bars, one per lane; a comparison with NaN keeps the
+// range, as in the scalar version.
+inline DoublePair trueRange(DoublePair high, DoublePair low, DoublePair prevClose)
+{
+    using Mask = long long __attribute__((vector_size(2 * sizeof(long long))));
+    constexpr long long kMagnitude = 0x7fffffffffffffffLL;
+    auto absolute = [](DoublePair v) {
+        return reinterpret_cast<DoublePair>(reinterpret_cast<Mask>(v) & kMagnitude);
+    };
+    DoublePair range = high - low;
+    const DoublePair up = absolute(high - prevClose);
+    range = up > range ? up : range;
+    const DoublePair down = absolute(low - prevClose);
+    return down > range ? down : range;
+}
 
 // Two neighbouring doubles of an array, at any alignment. Locals rather
 // than arrays of pairs: the compiler keeps those in registers.

@@ -267,7 +267,19 @@ TA_RetCode TA_TRANGE(int startIdx, int endIdx, const double inHigh[], const doub
     if (startIdx > endIdx)
         return emptyResult(outBegIdx, outNBElement);
     int outIdx = 0;
-    for (int today = startIdx; today <= endIdx; ++today)
+    int today = startIdx;
+    // Two bars per SSE register, two registers at a time. The outputs never
+    // land ahead of the input still to be read (an output may share a
+    // buffer with an input).
+    for (; today + 3 <= endIdx; today += 4, outIdx += 4) {
+        const DoublePair low = trueRange(loadPair(inHigh + today), loadPair(inLow + today),
+                                         loadPair(inClose + today - 1));
+        const DoublePair high = trueRange(loadPair(inHigh + today + 2), loadPair(inLow + today + 2),
+                                          loadPair(inClose + today + 1));
+        storePair(outReal + outIdx, low);
+        storePair(outReal + outIdx + 2, high);
+    }
+    for (; today <= endIdx; ++today)
         outReal[outIdx++] = trueRange(inHigh[today], inLow[today], inClose[today - 1]);
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
