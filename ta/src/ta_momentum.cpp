@@ -89,10 +89,9 @@ inline double fastKValue(double close, double highest, double lowest)
 bool fastK(int firstBar, int endIdx, const double *high, const double *low, const double *close,
            int period, double *out)
 {
-    int outIdx = 0;
     return forEachWindow(high, low, firstBar, endIdx, period,
-                         [&](int today, double highest, double lowest) {
-                             out[outIdx++] = fastKValue(close[today], highest, lowest);
+                         [=](int today, double highest, double lowest) {
+                             out[today - firstBar] = fastKValue(close[today], highest, lowest);
                          });
 }
 
@@ -313,14 +312,15 @@ TA_RetCode TA_WILLR(int startIdx, int endIdx, const double inHigh[], const doubl
 
     // Distance of the close below the window's high, from -100 (at the low)
     // to 0 (at the high); a flat window gives 0.
-    int outIdx = 0;
     const bool ok = forEachWindow(inHigh, inLow, startIdx, endIdx, optInTimePeriod,
-                                  [&](int today, double highest, double lowest) {
+                                  [=](int today, double highest, double lowest) {
                                       const double diff = (highest - lowest) / (-100.0);
-                                      outReal[outIdx++] = diff != 0.0 ? (highest - inClose[today]) / diff : 0.0;
+                                      outReal[today - startIdx] =
+                                          diff != 0.0 ? (highest - inClose[today]) / diff : 0.0;
                                   });
     if (!ok)
         return TA_ALLOC_ERR;
+    const int outIdx = endIdx - startIdx + 1;
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
     return TA_SUCCESS;

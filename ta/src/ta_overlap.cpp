@@ -248,13 +248,13 @@ TA_RetCode TA_MIDPRICE(int startIdx, int endIdx, const double inHigh[], const do
     if (startIdx > endIdx)
         return emptyResult(outBegIdx, outNBElement);
 
-    int outIdx = 0;
     const bool ok = forEachWindow(inHigh, inLow, startIdx, endIdx, optInTimePeriod,
-                                  [&](int, double highest, double lowest) {
-                                      outReal[outIdx++] = (highest + lowest) / 2.0;
+                                  [outReal, startIdx](int today, double highest, double lowest) {
+                                      outReal[today - startIdx] = (highest + lowest) / 2.0;
                                   });
     if (!ok)
         return TA_ALLOC_ERR;
+    const int outIdx = endIdx - startIdx + 1;
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
     return TA_SUCCESS;
