@@ -142,14 +142,69 @@ inline void storePair(double *at, DoublePair pair)
 
 // Division by the period of a Wilder smoothing. Each bar's sum waits for the
 // quotient of the previous one, so the division's latency paces the whole
-// run (RSI, ATR; the directional family divides pairs, where one vector
-// division serves two chains and this would not pay). Both dividers give the correctly rounded quotient, the same bits as
-// `a / divisor`.
+// run (DM, RSI, ATR; the rest of the directional family divides pairs,
+// where one vector division serves two chains and this would not pay).
+// Both dividers give the correctly rounded quotient, the same bits as
+// `a / divisor`. A kernel takes a watch() per chain, shows it every addend
+// of the chain's sum, the starting sum included, and hands it back with
+// report(chain, watch) at the end; only the fused divider's watch looks.
+// (A local watch stays in registers; one inside the divider would be
+// stored and reloaded on every bar.)
+struct NoWatch
+{
+    void see(double) {}
+};
+
 struct PlainDivision
 {
     explicit PlainDivision(double divisor_) : divisor(divisor_) {}
     double operator()(double a) const { return a / divisor; }
+    NoWatch watch() const { return {}; }
+    void report(int, NoWatch) const {}
     double divisor;
+};
+
+// What the addends of a Wilder sum tell about every sum it will divide,
+// watched off the dependency chain (the addends come from the prices, not
+// from the sums). A sum never exceeds its start plus all later addends, so
+// a finite total below 2^800 bounds every dividend far from overflow. From
+// its first non-zero addend on, a sum is at least the smallest non-zero
+// addend, shrunk by at most (period - 1) / period for every bar of the
+// longest run of zero addends; before it, the sum is +0. (The sums are never
+// negative, nor -0: they start at +0.0, and a sum of zeros of both signs is
+// +0.0.)
+class AddendWatch
+{
+public:
+    [[gnu::always_inline]] void see(double v)
+    {
+        m_total += v;
+        const bool zero = v == 0.0;
+        const double nonZero = zero ? kInfinity : v;
+        m_least = nonZero < m_least ? nonZero : m_least;
+        m_run = zero ? m_run + 1 : 0;
+        m_longestRun = m_run > m_longestRun ? m_run : m_longestRun;
+    }
+
+    // Whether every dividend stayed within [2^-850, 2^900] or was +0.
+    bool keptInRange(double period) const
+    {
+        if (!(m_total <= 0x1p800))
+            return false; // NaN, an infinity, or huge
+        if (m_least == kInfinity)
+            return true; // only zeros: the sums stayed +0
+        if (!(m_least >= 0x1p-800))
+            return false; // tiny or negative addends
+        const double decay = (m_longestRun + 1.0) * std::log2(period / (period - 1.0));
+        return std::log2(m_least) - decay > -850.0;
+    }
+
+private:
+    static constexpr double kInfinity = __builtin_inf();
+    double m_total = 0.0;
+    double m_least = kInfinity;
+    int m_run = 0;
+    int m_longestRun = 0;
 };
 
 // The quotient from a multiplication by the rounded reciprocal and one
@@ -157,37 +212,33 @@ struct PlainDivision
 // reciprocal rounded to nearest and the first product within one ulp of
 // a / divisor, the remainder is exact and the corrected quotient is the
 // correctly rounded one, about a fifth sooner than a division's. That holds
-// for +0 and for magnitudes well away from underflow and overflow. (The
-// smoothed sums are never negative, nor -0: they start at +0.0, and a sum
-// of zeros of both signs is +0.0.) Checking each dividend with a jump
-// would put a branch on the chain, so the divider only notes, without
-// branching, whether any dividend fell outside, and the caller then does
-// the whole run again with PlainDivision. Only used inside functions
-// compiled for FMA (withDivision below).
+// for +0 and for magnitudes well away from underflow and overflow. No
+// dividend is tested on the chain (a test there, even without a jump, costs
+// more than the division saves); the addend watches decide afterwards, and
+// when they cannot vouch for the range the caller does the whole run again
+// with PlainDivision. Only used inside functions compiled for FMA
+// (withDivision below).
 class FusedDivision
 {
 public:
-    explicit FusedDivision(double divisor_) : m_divisor(divisor_), m_reciprocal(1.0 / divisor_) {}
+    // `reports` receives the watches of the run's chains (two at most).
+    FusedDivision(double divisor_, AddendWatch *reports)
+        : m_divisor(divisor_), m_reciprocal(1.0 / divisor_), m_reports(reports)
+    {
+    }
 
     [[gnu::always_inline]] double operator()(double a) const
     {
-        // Vector compares keep the note in floating-point registers: no flag
-        // transfers and no jumps in the loop.
-        const DoublePair v = {a, 0.0};
-        m_outside |= ((v < kLowest) & (v != 0.0)) | ~(v <= kHighest);
         const double q = a * m_reciprocal;
         return __builtin_fma(__builtin_fma(-q, m_divisor, a), m_reciprocal, q);
     }
-
-    bool exact() const { return (m_outside[0] | m_outside[1]) == 0; }
+    AddendWatch watch() const { return {}; }
+    void report(int chain, const AddendWatch &watch) const { m_reports[chain] = watch; }
 
 private:
-    static constexpr double kLowest = 0x1p-900;
-    static constexpr double kHighest = 0x1p900;
     double m_divisor;
     double m_reciprocal;
-    using Mask = long long __attribute__((vector_size(2 * sizeof(long long))));
-    mutable Mask m_outside = {0, 0};
+    AddendWatch *m_reports;
 };
 
 // Kernels run through withDivision() are inlined into the caller's copy so
@@ -205,8 +256,11 @@ inline bool hasFusedMultiplyAdd()
     return has;
 }
 
+// The divider arrives by value: the run's copy is the function's own, so the
+// compiler keeps its two numbers in registers instead of reloading them
+// after every store to the output.
 template <class Run>
-__attribute__((target("fma"))) auto runWithFusedDivision(const Run &run, const FusedDivision &divide)
+__attribute__((target("fma"))) auto runWithFusedDivision(const Run &run, FusedDivision divide)
 {
     return run(divide);
 }
@@ -246,9 +300,9 @@ auto withDivision(double divisor, bool rerunnable, const Run &run)
 {
 #if defined(__x86_64__) || defined(__i386__)
     if (rerunnable && hasFusedMultiplyAdd()) {
-        const FusedDivision fused(divisor);
-        const auto result = runWithFusedDivision(run, fused);
-        if (fused.exact())
+        AddendWatch watches[2];
+        const auto result = runWithFusedDivision(run, FusedDivision(divisor, watches));
+        if (watches[0].keptInRange(divisor) && watches[1].keptInRange(divisor))
             return result;
     }
 #else

@@ -113,20 +113,31 @@ KELVRA_TA_INLINE int rsiSmoothing(const Divide &divide, const double *in, int to
                                   double *out, int outIdx)
 {
     const double keep = period - 1;
+    auto lossWatch = divide.watch();
+    auto gainWatch = divide.watch();
+    lossWatch.see(loss);
+    gainWatch.see(gain);
     while (today <= endIdx) {
         const double value = in[today++];
         const double change = value - prevValue;
         prevValue = value;
         loss *= keep;
         gain *= keep;
-        if (change < 0)
+        if (change < 0) {
             loss -= change;
-        else
+            lossWatch.see(-change);
+            gainWatch.see(0.0);
+        } else {
             gain += change;
+            lossWatch.see(0.0);
+            gainWatch.see(change);
+        }
         loss = divide(loss);
         gain = divide(gain);
         out[outIdx++] = rsiValue(gain, loss);
     }
+    divide.report(0, lossWatch);
+    divide.report(1, gainWatch);
     return outIdx;
 }
 

@@ -132,6 +132,27 @@ std::vector<double> atrByDefinition(const Bars &b, int period)
     return out;
 }
 
+// -DM: the fall of the low when it beats the rise of the high, smoothed as
+// sum - sum / period + today's from a plain sum of the first period - 1.
+std::vector<double> minusDmByDefinition(const Bars &b, int period)
+{
+    auto move = [&](std::size_t i) {
+        const double up = b.high[i] - b.high[i - 1];
+        const double down = b.low[i - 1] - b.low[i];
+        return down > 0 && up < down ? down : 0.0;
+    };
+    double sum = 0.0;
+    for (std::size_t i = 1; i < static_cast<std::size_t>(period); ++i)
+        sum += move(i);
+    std::vector<double> out{sum};
+    for (std::size_t i = static_cast<std::size_t>(period); i < b.close.size(); ++i) {
+        const double m = move(i);
+        sum = m != 0.0 ? sum - (sum / period) + m : sum - (sum / period);
+        out.push_back(sum);
+    }
+    return out;
+}
+
 std::vector<double> run(int size, const std::function<int(int *, int *, double *)> &call)
 {
     std::vector<double> out(static_cast<std::size_t>(size), 0.0);
@@ -186,6 +207,10 @@ TEST(ExactOrder, WilderSmoothingsGiveTheBitsOfTheirDefinition)
                 return TA_ATR(0, last, b.high.data(), b.low.data(), b.close.data(), period, beg, nb, o);
             });
             EXPECT_TRUE(sameBits(atr, atrByDefinition(b, period))) << "ATR";
+            const std::vector<double> dm = run(b.size(), [&](int *beg, int *nb, double *o) {
+                return TA_MINUS_DM(0, last, b.high.data(), b.low.data(), period, beg, nb, o);
+            });
+            EXPECT_TRUE(sameBits(dm, minusDmByDefinition(b, period))) << "-DM";
 
             // Written over its own input: the same values.
             std::vector<double> shared = b.close;
