@@ -142,8 +142,9 @@ inline void storePair(double *at, DoublePair pair)
 
 // Division by the period of a Wilder smoothing. Each bar's sum waits for the
 // quotient of the previous one, so the division's latency paces the whole
-// run (DM, RSI, ATR; the rest of the directional family divides pairs,
-// where one vector division serves two chains and this would not pay).
+// run (RSI, ATR). The directional family keeps the division: its pairs
+// share one vector division, and the single -DM and +DM chains, whose
+// additions TA-Lib skips on bars without movement, measured no faster.
 // Both dividers give the correctly rounded quotient, the same bits as
 // `a / divisor`. A kernel takes a watch() per chain, shows it every addend
 // of the chain's sum, the starting sum included, and hands it back with

@@ -66,10 +66,9 @@ private:
 // Wilder's running sum: decays by 1/period and takes today's value. A zero
 // value is not added, which keeps the add off the dependency chain on bars
 // without movement (adding +0.0 would not change the sum).
-template <class Divide>
-KELVRA_TA_INLINE double wilder(double sum, const Divide &divide, double value)
+inline double wilder(double sum, double period, double value)
 {
-    sum = sum - divide(sum);
+    sum = sum - (sum / period);
     return value != 0.0 ? sum + value : sum;
 }
 
@@ -140,10 +139,9 @@ private:
     double decayedTr = 0.0;
 };
 
-template <int Side, class Divide>
-KELVRA_TA_INLINE TA_RetCode directionalMovement(const Divide &divide, int startIdx, int endIdx,
-                                                const double *high, const double *low, int period,
-                                                int *outBegIdx, int *outNBElement, double *out)
+template <int Side>
+TA_RetCode directionalMovement(int startIdx, int endIdx, const double *high, const double *low,
+                               int period, int *outBegIdx, int *outNBElement, double *out)
 {
     const int lookback = period > 1 ? period - 1 : 1;
     if (startIdx < lookback)
@@ -167,16 +165,11 @@ KELVRA_TA_INLINE TA_RetCode directionalMovement(const Divide &divide, int startI
             sum += walk.move[Side];
         }
         out[outIdx++] = sum;
-        auto watch = divide.watch();
-        watch.see(sum);
         while (walk.today() < endIdx) {
             walk.next();
-            const double move = walk.move[Side];
-            watch.see(move);
-            sum = wilder(sum, divide, move);
+            sum = wilder(sum, period, walk.move[Side]);
             out[outIdx++] = sum;
         }
-        divide.report(0, watch);
     }
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
@@ -355,11 +348,8 @@ TA_RetCode TA_MINUS_DM(int startIdx, int endIdx, const double inHigh[], const do
         return rc;
     if (!takePeriod(optInTimePeriod, 14, 1))
         return TA_BAD_PARAM;
-    const bool apart = outputApart(outReal, endIdx - startIdx + 1, {inHigh, inLow}, endIdx);
-    return withDivision(optInTimePeriod, apart, [&](const auto &divide) KELVRA_TA_INLINE_LAMBDA {
-        return directionalMovement<kMinus>(divide, startIdx, endIdx, inHigh, inLow, optInTimePeriod,
-                                       outBegIdx, outNBElement, outReal);
-    });
+    return directionalMovement<kMinus>(startIdx, endIdx, inHigh, inLow, optInTimePeriod, outBegIdx,
+                                       outNBElement, outReal);
 }
 
 int TA_PLUS_DM_Lookback(int optInTimePeriod)
@@ -374,11 +364,8 @@ TA_RetCode TA_PLUS_DM(int startIdx, int endIdx, const double inHigh[], const dou
         return rc;
     if (!takePeriod(optInTimePeriod, 14, 1))
         return TA_BAD_PARAM;
-    const bool apart = outputApart(outReal, endIdx - startIdx + 1, {inHigh, inLow}, endIdx);
-    return withDivision(optInTimePeriod, apart, [&](const auto &divide) KELVRA_TA_INLINE_LAMBDA {
-        return directionalMovement<kPlus>(divide, startIdx, endIdx, inHigh, inLow, optInTimePeriod,
-                                       outBegIdx, outNBElement, outReal);
-    });
+    return directionalMovement<kPlus>(startIdx, endIdx, inHigh, inLow, optInTimePeriod, outBegIdx,
+                                      outNBElement, outReal);
 }
 
 int TA_MINUS_DI_Lookback(int optInTimePeriod)
