@@ -313,7 +313,7 @@ TA_RetCode TA_SAR(int startIdx, int endIdx, const double inHigh[], const double 
         ++today;
 
         if (isLong) {
-            if (newLow <= sar) {
+            if (newLow <= sar) [[unlikely]] {
                 // Reverse to short: the SAR jumps to the extreme point.
                 isLong = false;
                 sar = ep;
@@ -344,7 +344,7 @@ TA_RetCode TA_SAR(int startIdx, int endIdx, const double inHigh[], const double 
                     sar = newLow;
             }
         } else {
-            if (newHigh >= sar) {
+            if (newHigh >= sar) [[unlikely]] {
                 // Reverse to long.
                 isLong = true;
                 sar = ep;
