@@ -249,9 +249,10 @@ TA_RetCode TA_MIDPRICE(int startIdx, int endIdx, const double inHigh[], const do
         return emptyResult(outBegIdx, outNBElement);
 
     const bool ok = forEachWindow(inHigh, inLow, startIdx, endIdx, optInTimePeriod,
-                                  [outReal, startIdx](int today, double highest, double lowest) {
-                                      outReal[today - startIdx] = (highest + lowest) / 2.0;
-                                  });
+                                  [outReal, startIdx](int today, double highest, double lowest)
+                                      KELVRA_TA_INLINE_LAMBDA {
+                                          outReal[today - startIdx] = (highest + lowest) / 2.0;
+                                      });
     if (!ok)
         return TA_ALLOC_ERR;
     const int outIdx = endIdx - startIdx + 1;

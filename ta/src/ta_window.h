@@ -51,7 +51,7 @@ double blockTails(const double *in, int last, int period, double *tails)
 // windows no longer read (an output sharing a buffer with an input).
 // False when the scratch memory is refused.
 template <class Emit>
-bool forEachWindow(const double *high, const double *low, int startIdx, int endIdx, int period,
+KELVRA_TA_INLINE bool forEachWindow(const double *high, const double *low, int startIdx, int endIdx, int period,
                    Emit &&emit)
 {
     const auto size = static_cast<std::size_t>(period);
