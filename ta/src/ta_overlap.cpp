@@ -35,7 +35,41 @@ void stdDevAroundMean(const double *in, const double *mean, int firstBar, int co
     }
 }
 
-// Population standard deviation of each window with its own running sums.
+// Population standard deviation of a sliding window from running sums of
+// the values and their squares: primed with the first period - 1 values,
+// then each step adds the newest value, takes the means and drops the
+// oldest.
+class RunningDeviation
+{
+public:
+    RunningDeviation(const double *in, int first, int period) : m_period(period)
+    {
+        for (int i = first; i < first + period - 1; ++i) {
+            const double v = in[i];
+            m_total1 += v;
+            m_total2 += v * v;
+        }
+    }
+
+    double next(double newest, double oldest)
+    {
+        m_total1 += newest;
+        m_total2 += newest * newest;
+        const double mean1 = m_total1 / m_period;
+        const double mean2 = m_total2 / m_period;
+        m_total1 -= oldest;
+        m_total2 -= oldest * oldest;
+        const double variance = mean2 - mean1 * mean1;
+        return isZeroOrNeg(variance) ? 0.0 : std::sqrt(variance);
+    }
+
+private:
+    int m_period;
+    double m_total1 = 0.0;
+    double m_total2 = 0.0;
+};
+
+// The deviation of each window, as its own pass.
 void stdDevRunning(int startIdx, int endIdx, const double *in, int period, int *outBegIdx,
                    int *outNBElement, double *out)
 {
@@ -46,28 +80,10 @@ void stdDevRunning(int startIdx, int endIdx, const double *in, int period, int *
         emptyResult(outBegIdx, outNBElement);
         return;
     }
-    double total1 = 0.0;
-    double total2 = 0.0;
-    int trailingIdx = startIdx - lookback;
-    int i = trailingIdx;
-    while (i < startIdx) {
-        const double v = in[i++];
-        total1 += v;
-        total2 += v * v;
-    }
+    RunningDeviation deviation(in, startIdx - lookback, period);
     int outIdx = 0;
-    do {
-        double v = in[i++];
-        total1 += v;
-        total2 += v * v;
-        const double mean1 = total1 / period;
-        const double mean2 = total2 / period;
-        v = in[trailingIdx++];
-        total1 -= v;
-        total2 -= v * v;
-        const double variance = mean2 - mean1 * mean1;
-        out[outIdx++] = isZeroOrNeg(variance) ? 0.0 : std::sqrt(variance);
-    } while (i <= endIdx);
+    for (int bar = startIdx; bar <= endIdx; ++bar)
+        out[outIdx++] = deviation.next(in[bar], in[bar - lookback]);
     *outBegIdx = startIdx;
     *outNBElement = outIdx;
 }
@@ -85,32 +101,16 @@ void bandsAroundExponentialAverage(int startIdx, int endIdx, const double *in, i
 {
     const int lookback = period - 1;
     const double k = perToK(period);
-    int today = startIdx - lookback;
     double total = 0.0;
-    double total1 = 0.0;
-    double total2 = 0.0;
-    for (int i = period; i-- > 0;)
-        total += in[today++];
-    for (int i = startIdx - lookback; i < startIdx; ++i) {
-        const double v = in[i];
-        total1 += v;
-        total2 += v * v;
-    }
+    for (int i = startIdx - lookback; i <= startIdx; ++i)
+        total += in[i];
     double average = total / period;
-    int trailingIdx = startIdx - lookback;
+    RunningDeviation deviation(in, startIdx - lookback, period);
     for (int bar = startIdx, outIdx = 0; bar <= endIdx; ++bar, ++outIdx) {
-        double v = in[bar];
+        const double v = in[bar];
         if (bar > startIdx)
             average = ((v - average) * k) + average;
-        total1 += v;
-        total2 += v * v;
-        const double mean1 = total1 / period;
-        const double mean2 = total2 / period;
-        v = in[trailingIdx++];
-        total1 -= v;
-        total2 -= v * v;
-        const double variance = mean2 - mean1 * mean1;
-        const double dev = isZeroOrNeg(variance) ? 0.0 : std::sqrt(variance);
+        const double dev = deviation.next(v, in[bar - lookback]);
         middle[outIdx] = average;
         upper[outIdx] = average + dev * devUp;
         lower[outIdx] = average - dev * devDown;
